@@ -1,0 +1,97 @@
+// ondrix-atom: makes, reads and deletes the system-wide tokens that
+// "ondrix /atom=N" waits for, so that a shell script can stop a running copy.
+#include "platform/GlobalAtoms.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using ondrix::platform::GlobalAtoms;
+
+constexpr int kNotFound = 1;
+constexpr int kUsageError = 2;
+
+void PrintUsage(std::FILE* out)
+{
+    std::fprintf(
+        out,
+        "Usage: ondrix-atom add NAME      create the token NAME (or count one more use) and print its "
+        "number\n"
+        "       ondrix-atom name NUMBER   print the name of token NUMBER\n"
+        "       ondrix-atom delete NUMBER drop one use of token NUMBER; it disappears at the last\n"
+        "Numbers are 49152 to 65535, decimal or hexadecimal after \"$\". Exit code 1 when the token\n"
+        "does not exist, 2 on a usage or system error. Tokens are kept in %s.\n",
+        GlobalAtoms::DefaultDirectory().c_str());
+}
+
+int UsageError(const std::string& message)
+{
+    std::fprintf(stderr, "ondrix-atom: %s\n", message.c_str());
+    PrintUsage(stderr);
+    return kUsageError;
+}
+
+// Decimal, or hexadecimal after "$"; nullopt when it is not a 16-bit number.
+bool ParseAtomNumber(std::string_view text, unsigned& value)
+{
+    int base = 10;
+    if (text.starts_with('$')) {
+        text.remove_prefix(1);
+        base = 16;
+    }
+    if (text.empty()) return false;
+    const auto [rest, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    return error == std::errc() && rest == text.data() + text.size() && value <= 65535;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (argc != 3) return UsageError(argc < 2 ? "no command given" : "expected a command and one argument");
+
+    const std::string_view command = argv[1];
+    const std::string argument = argv[2];
+    GlobalAtoms atoms;
+
+    if (command == "add") {
+        if (argument.empty() || argument.size() > GlobalAtoms::kMaxNameLength)
+            return UsageError("a token name has 1 to 255 bytes");
+        const std::uint16_t atom = atoms.Add(argument);
+        if (atom == 0) {
+            std::fprintf(stderr, "ondrix-atom: cannot add \"%s\" in %s (table full or not writable)\n",
+                         argument.c_str(), atoms.Directory().c_str());
+            return kUsageError;
+        }
+        std::printf("%u\n", static_cast<unsigned>(atom));
+        return 0;
+    }
+    if (command != "name" && command != "delete")
+        return UsageError("unknown command \"" + std::string(command) + "\"");
+
+    unsigned number = 0;
+    if (!ParseAtomNumber(argument, number)) return UsageError("\"" + argument + "\" is not a token number");
+    const auto atom = static_cast<std::uint16_t>(number);
+    if (command == "name") {
+        const std::string name = atoms.Name(atom);
+        if (name.empty()) {
+            std::fprintf(stderr, "ondrix-atom: there is no token %u\n", number);
+            return kNotFound;
+        }
+        std::printf("%s\n", name.c_str());
+        return 0;
+    }
+    if (!atoms.Delete(atom)) {
+        std::fprintf(stderr, "ondrix-atom: there is no token %u\n", number);
+        return kNotFound;
+    }
+    return 0;
+}
