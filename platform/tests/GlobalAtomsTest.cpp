@@ -1,0 +1,153 @@
+#include "platform/GlobalAtoms.h"
+
+#include "PortsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+#include <sys/stat.h>
+
+namespace ondrix::platform {
+namespace {
+
+class GlobalAtomsTest : public ::testing::Test
+{
+  protected:
+    test::TemporaryFolder folder;
+    std::filesystem::path tableDir = folder.Path() / "atoms";
+    GlobalAtoms atoms{tableDir};
+};
+
+TEST_F(GlobalAtomsTest, AddNameDeleteRoundTripInTheGlobalAtomRange)
+{
+    const std::uint16_t first = atoms.Add("ondrix job");
+    const std::uint16_t second = atoms.Add("another job");
+    EXPECT_EQ(first, 0xC000);
+    EXPECT_EQ(second, 0xC001);
+    EXPECT_EQ(atoms.Name(first), "ondrix job");
+    EXPECT_EQ(atoms.Name(second), "another job");
+
+    EXPECT_TRUE(atoms.Delete(first));
+    EXPECT_EQ(atoms.Name(first), "");
+    EXPECT_FALSE(atoms.Delete(first));
+    EXPECT_EQ(atoms.Name(second), "another job");
+
+    // A freed number is given out again, lowest first.
+    EXPECT_EQ(atoms.Add("third"), first);
+}
+
+TEST_F(GlobalAtomsTest, AddingAnExistingNameCountsReferencesIgnoringLetterCase)
+{
+    const std::uint16_t atom = atoms.Add("Shared");
+    EXPECT_EQ(atoms.Add("SHARED"), atom);
+    EXPECT_EQ(atoms.Add("shared"), atom);
+    EXPECT_EQ(atoms.Name(atom), "Shared"); // the spelling of the first add stays
+
+    EXPECT_TRUE(atoms.Delete(atom));
+    EXPECT_TRUE(atoms.Delete(atom));
+    EXPECT_EQ(atoms.Name(atom), "Shared");
+    EXPECT_TRUE(atoms.Delete(atom));
+    EXPECT_EQ(atoms.Name(atom), "");
+    EXPECT_FALSE(atoms.Delete(atom));
+}
+
+TEST_F(GlobalAtomsTest, RefusesBadNamesAndNumbersOutsideTheRange)
+{
+    EXPECT_EQ(atoms.Add(""), 0);
+    EXPECT_EQ(atoms.Add(std::string(256, 'x')), 0);
+    EXPECT_EQ(atoms.Add(std::string("nul\0inside", 10)), 0);
+    const std::string longest(255, 'y');
+    const std::uint16_t atom = atoms.Add(longest);
+    ASSERT_NE(atom, 0);
+    EXPECT_EQ(atoms.Name(atom), longest);
+    // Names with path characters are only names: the file is named by number.
+    const std::uint16_t pathLike = atoms.Add("../../etc/x");
+    ASSERT_NE(pathLike, 0);
+    EXPECT_EQ(atoms.Name(pathLike), "../../etc/x");
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "etc"));
+
+    EXPECT_EQ(atoms.Name(0), "");
+    EXPECT_EQ(atoms.Name(0xBFFF), "");
+    EXPECT_FALSE(atoms.Delete(0xBFFF));
+    EXPECT_FALSE(atoms.Delete(0xFFFF));
+}
+
+TEST_F(GlobalAtomsTest, TableIsUsableByEveryUserAndSurvivesForeignFiles)
+{
+    const std::uint16_t atom = atoms.Add("x");
+    ASSERT_NE(atom, 0);
+    struct stat info
+    {
+    };
+    ASSERT_EQ(::stat(tableDir.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0777u);
+
+    // Garbage, a stale temporary of a dead writer and a symbolic link are not atoms.
+    std::ofstream(tableDir / "49999") << "not a record";
+    std::ofstream(tableDir / ".tmp-1-1-1") << "1\nhalf written";
+    std::filesystem::create_symlink(folder.Path() / "elsewhere", tableDir / "50000");
+    std::ofstream(folder.Path() / "elsewhere") << "1\nlinked";
+    EXPECT_EQ(atoms.Name(49999), "");
+    EXPECT_EQ(atoms.Name(50000), "");
+    EXPECT_EQ(atoms.Add("y"), atom + 1);
+    EXPECT_FALSE(std::filesystem::exists(tableDir / ".tmp-1-1-1"));
+    EXPECT_FALSE(atoms.Delete(50000));
+    EXPECT_TRUE(std::filesystem::exists(folder.Path() / "elsewhere"));
+}
+
+TEST_F(GlobalAtomsTest, TwoTablesOnOneFolderSeeEachOther)
+{
+    GlobalAtoms other(tableDir);
+    const std::uint16_t atom = atoms.Add("seen");
+    EXPECT_EQ(other.Name(atom), "seen");
+    EXPECT_EQ(other.Add("SEEN"), atom);
+    EXPECT_TRUE(atoms.Delete(atom));
+    EXPECT_TRUE(other.Delete(atom));
+    EXPECT_EQ(atoms.Name(atom), "");
+}
+
+TEST(GlobalAtomsDefaults, DirectoryIsOnSharedMemoryUnlessOverridden)
+{
+    {
+        test::ScopedEnvironment unset("ONDRIX_ATOM_DIR", std::nullopt);
+        EXPECT_EQ(GlobalAtoms::DefaultDirectory(), "/dev/shm/ondrix-atoms");
+    }
+    {
+        test::ScopedEnvironment relative("ONDRIX_ATOM_DIR", "relative/dir");
+        EXPECT_EQ(GlobalAtoms::DefaultDirectory(), "/dev/shm/ondrix-atoms");
+    }
+    test::ScopedEnvironment set("ONDRIX_ATOM_DIR", "/tmp/somewhere");
+    EXPECT_EQ(GlobalAtoms::DefaultDirectory(), "/tmp/somewhere");
+}
+
+TEST_F(GlobalAtomsTest, ProcessesAddingAtOnceNeverShareANumber)
+{
+    // Separate processes of the command-line tool race for numbers and references.
+    constexpr int kProcesses = 12;
+    const std::vector<std::string> environment{"ONDRIX_ATOM_DIR=" + tableDir.string()};
+    std::vector<std::unique_ptr<test::ChildProcess>> children;
+    for (int i = 0; i < kProcesses; ++i) {
+        const std::string name = i % 2 == 0 ? "distinct " + std::to_string(i) : "common";
+        children.push_back(std::make_unique<test::ChildProcess>(
+            ONDRIX_ATOM_BIN, std::vector<std::string>{"add", name}, environment));
+    }
+    std::set<std::string> distinctNumbers;
+    std::set<std::string> commonNumbers;
+    for (int i = 0; i < kProcesses; ++i) {
+        const test::ProcessResult result = children[i]->Wait();
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        (i % 2 == 0 ? distinctNumbers : commonNumbers).insert(result.out);
+    }
+    EXPECT_EQ(distinctNumbers.size(), kProcesses / 2u);
+    ASSERT_EQ(commonNumbers.size(), 1u);
+    EXPECT_FALSE(distinctNumbers.contains(*commonNumbers.begin()));
+
+    const auto common = static_cast<std::uint16_t>(std::stoi(*commonNumbers.begin()));
+    for (int i = 0; i < kProcesses / 2; ++i)
+        EXPECT_TRUE(atoms.Delete(common)) << "reference " << i;
+    EXPECT_FALSE(atoms.Delete(common));
+}
+
+} // namespace
+} // namespace ondrix::platform
