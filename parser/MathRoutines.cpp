@@ -1,0 +1,473 @@
+#include "parser/MathRoutines.h"
+
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace ondrix::parser {
+
+namespace {
+
+constexpr long double kPi = std::numbers::pi_v<long double>;
+
+// Truncates towards zero into 64 bits; a value outside the range is a fault.
+std::int64_t TruncateTo64(long double value)
+{
+    const long double truncated = std::trunc(value);
+    if (!(truncated >= -0x1p63L && truncated < 0x1p63L)) RaiseFault(EMathFault::Kind::InvalidOperation);
+    return static_cast<std::int64_t>(truncated);
+}
+
+inline long double& X(TOperation& op)
+{
+    return *op.Arg1;
+}
+inline long double& Y(TOperation& op)
+{
+    return *op.Arg2;
+}
+
+void NoOperation(TOperation&) {}
+
+void Negate(TOperation& op)
+{
+    *op.Dest = -X(op);
+}
+
+void Add(TOperation& op)
+{
+    const long double x = X(op), y = Y(op), r = x + y;
+    CheckResult(r, x, y);
+    *op.Dest = r;
+}
+
+void Subtract(TOperation& op)
+{
+    const long double x = X(op), y = Y(op), r = x - y;
+    CheckResult(r, x, y);
+    *op.Dest = r;
+}
+
+void Multiply(TOperation& op)
+{
+    const long double x = X(op), y = Y(op), r = x * y;
+    CheckResult(r, x, y);
+    *op.Dest = r;
+}
+
+void Divide(TOperation& op)
+{
+    const long double x = X(op), y = Y(op);
+    if (y == 0) {
+        op.MathError = true;
+        return;
+    }
+    const long double r = x / y;
+    CheckResult(r, x, y);
+    *op.Dest = r;
+}
+
+void Modulo(TOperation& op)
+{
+    const long double x = X(op), y = Y(op);
+    if (std::isnan(x) || std::isnan(y)) {
+        *op.Dest = x + y;
+        return;
+    }
+    const std::int64_t divisor = TruncateTo64(y);
+    if (divisor == 0) {
+        op.MathError = true;
+        return;
+    }
+    const std::int64_t dividend = TruncateTo64(x);
+    // -2^63 mod -1 is 0, but the machine instruction would trap on it.
+    *op.Dest = divisor == -1 ? 0.0L : static_cast<long double>(dividend % divisor);
+}
+
+void IntDivide(TOperation& op)
+{
+    const long double x = X(op), y = Y(op);
+    if (std::isnan(x) || std::isnan(y)) {
+        *op.Dest = x + y;
+        return;
+    }
+    const std::int64_t divisor = TruncateTo64(y);
+    if (divisor == 0) {
+        op.MathError = true;
+        return;
+    }
+    const std::int64_t dividend = TruncateTo64(x);
+    if (dividend == std::numeric_limits<std::int64_t>::min() && divisor == -1)
+        RaiseFault(EMathFault::Kind::Overflow);
+    *op.Dest = static_cast<long double>(dividend / divisor);
+}
+
+void IntPower(TOperation& op)
+{
+    const long double x = X(op), y = Y(op);
+    if (std::isnan(y)) {
+        *op.Dest = y;
+        return;
+    }
+    const std::int64_t exponent = TruncateTo64(y);
+    const std::uint64_t magnitude =
+        exponent < 0 ? 0 - static_cast<std::uint64_t>(exponent) : static_cast<std::uint64_t>(exponent);
+    const long double power = RaiseToInteger(x, magnitude);
+    long double r = power;
+    if (exponent < 0) {
+        if (power == 0) RaiseFault(EMathFault::Kind::ZeroDivide);
+        // x^|n| may overflow although its reciprocal does not.
+        r = std::isinf(power) && std::isfinite(x) ? RaiseToInteger(1.0L / x, magnitude - 1) / x
+                                                  : 1.0L / power;
+    }
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+void Power(TOperation& op)
+{
+    const long double x = X(op), y = Y(op);
+    if (!(x > 0)) {
+        op.MathError = true;
+        return;
+    }
+    const long double r = std::pow(x, y);
+    CheckResult(r, x, y);
+    *op.Dest = r;
+}
+
+void Square(TOperation& op)
+{
+    const long double x = X(op), r = x * x;
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+void Cube(TOperation& op)
+{
+    const long double x = X(op), r = x * x * x;
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+void FourthPower(TOperation& op)
+{
+    const long double x = X(op), s = x * x, r = s * s;
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+// One-argument built-ins.
+
+void Sin(TOperation& op)
+{
+    const long double x = X(op), r = std::sin(x);
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+void Cos(TOperation& op)
+{
+    const long double x = X(op), r = std::cos(x);
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+void Tan(TOperation& op)
+{
+    const long double x = X(op), c = std::cos(x);
+    if (c == 0) {
+        op.MathError = true;
+        return;
+    }
+    const long double r = std::sin(x) / c;
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+void Cotan(TOperation& op)
+{
+    const long double x = X(op);
+    if (x == 0) {
+        op.MathError = true;
+        return;
+    }
+    const long double tangent = std::sin(x) / std::cos(x);
+    CheckResult(tangent, x);
+    if (tangent == 0) RaiseFault(EMathFault::Kind::ZeroDivide);
+    const long double r = 1.0L / tangent;
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+void ArcTan(TOperation& op)
+{
+    *op.Dest = std::atan(X(op));
+}
+
+void Sinh(TOperation& op)
+{
+    const long double x = X(op), r = std::sinh(x);
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+void Cosh(TOperation& op)
+{
+    const long double x = X(op), r = std::cosh(x);
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+void Exp(TOperation& op)
+{
+    const long double x = X(op), r = std::exp(x);
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+template <long double (*Logarithm)(long double)> void LogarithmRoutine(TOperation& op)
+{
+    const long double x = X(op);
+    if (x <= 0) {
+        op.MathError = true;
+        return;
+    }
+    *op.Dest = Logarithm(x);
+}
+
+long double NaturalLog(long double x)
+{
+    return std::log(x);
+}
+long double DecimalLog(long double x)
+{
+    return std::log10(x);
+}
+long double BinaryLog(long double x)
+{
+    return std::log2(x);
+}
+
+void SquareRoot(TOperation& op)
+{
+    const long double x = X(op);
+    if (x < 0) {
+        op.MathError = true;
+        return;
+    }
+    *op.Dest = std::sqrt(x);
+}
+
+void Abs(TOperation& op)
+{
+    *op.Dest = std::fabs(X(op));
+}
+
+void Trunc(TOperation& op)
+{
+    *op.Dest = std::trunc(X(op));
+}
+
+void Ceil(TOperation& op)
+{
+    const long double x = X(op);
+    const long double fraction = x - std::trunc(x);
+    *op.Dest = fraction > 0 ? std::trunc(x + 1) : std::trunc(x);
+}
+
+void Floor(TOperation& op)
+{
+    const long double x = X(op);
+    const long double fraction = x - std::trunc(x);
+    *op.Dest = fraction < 0 ? std::trunc(x - 1) : std::trunc(x);
+}
+
+void Heaviside(TOperation& op)
+{
+    *op.Dest = X(op) >= 0 ? 1.0L : 0.0L;
+}
+
+void Sign(TOperation& op)
+{
+    const long double x = X(op);
+    *op.Dest = x > 0 ? 1.0L : x < 0 ? -1.0L : x == 0 ? 0.0L : x;
+}
+
+void Zero(TOperation& op)
+{
+    *op.Dest = X(op) == 0 ? 0.0L : 1.0L;
+}
+
+// Kept as it has always been computed: the argument is divided by 2/pi (not by
+// 2*pi) before the whole turns are taken off.
+void Phase(TOperation& op)
+{
+    const long double x = X(op);
+    const long double u = x / 0.63661977236758134308L;
+    const long double r = (u - std::nearbyint(u)) * (2 * kPi);
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+void Rnd(TOperation& op)
+{
+    *op.Dest = std::trunc(X(op)) * RandomFraction();
+}
+
+void Random(TOperation& op)
+{
+    *op.Dest = RandomFraction();
+}
+
+// Two-argument built-ins.
+
+void Max(TOperation& op)
+{
+    const long double x = X(op), y = Y(op);
+    *op.Dest = y > x ? y : x;
+}
+
+void Min(TOperation& op)
+{
+    const long double x = X(op), y = Y(op);
+    *op.Dest = x < y ? x : y;
+}
+
+void Arg(TOperation& op)
+{
+    const long double x = X(op), y = Y(op);
+    if (x == 0) {
+        *op.Dest = y > 0 ? kPi / 2 : -kPi / 2;
+        return;
+    }
+    const long double ratio = y / x;
+    CheckResult(ratio, x, y);
+    *op.Dest = x > 0 ? std::atan(ratio) : std::atan(ratio) + kPi;
+}
+
+void LogN(TOperation& op)
+{
+    const long double x = X(op), y = Y(op);
+    if (x <= 0 || y <= 0) {
+        op.MathError = true;
+        return;
+    }
+    const long double base = std::log(x), value = std::log(y);
+    if (base == 0) RaiseFault(value == 0 ? EMathFault::Kind::InvalidOperation : EMathFault::Kind::ZeroDivide);
+    const long double r = value / base;
+    CheckResult(r, x, y);
+    *op.Dest = r;
+}
+
+constexpr BuiltinFunction kBuiltins[] = {
+    {"SIN", 1, Sin},
+    {"COS", 1, Cos},
+    {"TAN", 1, Tan},
+    {"COTAN", 1, Cotan},
+    {"ARCTAN", 1, ArcTan},
+    {"SINH", 1, Sinh},
+    {"COSH", 1, Cosh},
+    {"EXP", 1, Exp},
+    {"LN", 1, LogarithmRoutine<NaturalLog>},
+    {"LOG10", 1, LogarithmRoutine<DecimalLog>},
+    {"LOG2", 1, LogarithmRoutine<BinaryLog>},
+    {"SQR", 1, Square},
+    {"SQRT", 1, SquareRoot},
+    {"ABS", 1, Abs},
+    {"TRUNC", 1, Trunc},
+    {"INT", 1, Trunc},
+    {"CEIL", 1, Ceil},
+    {"FLOOR", 1, Floor},
+    {"HEAV", 1, Heaviside},
+    {"SIGN", 1, Sign},
+    {"ZERO", 1, Zero},
+    {"PH", 1, Phase},
+    {"RND", 1, Rnd},
+    {"RANDOM", 1, Random},
+    {"MAX", 2, Max},
+    {"MIN", 2, Min},
+    {"ARG", 2, Arg},
+    {"POWER", 2, Power},
+    {"INTPOWER", 2, IntPower},
+    {"LOGN", 2, LogN},
+};
+
+} // namespace
+
+void RaiseFault(EMathFault::Kind kind)
+{
+    throw EMathFault(kind);
+}
+
+void CheckNonFinite(long double result, long double x, long double y)
+{
+    if (std::isnan(result)) {
+        if (!std::isnan(x) && !std::isnan(y)) RaiseFault(EMathFault::Kind::InvalidOperation);
+    } else if (std::isfinite(x) && std::isfinite(y)) {
+        RaiseFault(EMathFault::Kind::Overflow);
+    }
+}
+
+long double RaiseToInteger(long double x, std::uint64_t exponent)
+{
+    long double result = 1, factor = x;
+    while (exponent != 0) {
+        if (exponent & 1) result *= factor;
+        exponent >>= 1;
+        if (exponent != 0) factor *= factor;
+    }
+    return result;
+}
+
+TMathRoutine::Function OperatorRoutine(std::uint8_t kind) noexcept
+{
+    switch (kind) {
+    case okNegation:
+        return Negate;
+    case okSum:
+        return Add;
+    case okDifference:
+        return Subtract;
+    case okProduct:
+        return Multiply;
+    case okQuotient:
+        return Divide;
+    case okModulo:
+        return Modulo;
+    case okIntDivide:
+        return IntDivide;
+    case okIntPower:
+        return IntPower;
+    case okPower:
+        return Power;
+    case okSquare:
+        return Square;
+    case okCube:
+        return Cube;
+    case okFourthPower:
+        return FourthPower;
+    default:
+        return NoOperation;
+    }
+}
+
+std::span<const BuiltinFunction> BuiltinFunctions() noexcept
+{
+    return kBuiltins;
+}
+
+} // namespace ondrix::parser
+
+const char* EMathFault::what() const noexcept
+{
+    switch (kind_) {
+    case Kind::Overflow:
+        return "Floating-point overflow";
+    case Kind::ZeroDivide:
+        return "Floating-point division by zero";
+    case Kind::InvalidOperation:
+        break;
+    }
+    return "Invalid floating-point operation";
+}

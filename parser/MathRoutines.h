@@ -1,0 +1,39 @@
+// The operator routines and the built-in functions of TMDParser, with the
+// floating-point fault checks they share.
+#pragma once
+
+#include "parser/MDParser.h"
+
+#include <cmath>
+#include <cstdint>
+#include <span>
+
+namespace ondrix::parser {
+
+[[noreturn]] void RaiseFault(EMathFault::Kind kind);
+// Called when a result is not finite: faults unless a non-finite input explains it.
+void CheckNonFinite(long double result, long double x, long double y);
+
+// Raises the matching fault when a result computed from x (and y) is not finite
+// although the inputs did not carry the infinity or NaN in.
+inline void CheckResult(long double result, long double x, long double y = 0)
+{
+    if (!std::isfinite(result)) [[unlikely]]
+        CheckNonFinite(result, x, y);
+}
+
+// The routine for an operator kind (0 to 13).
+TMathRoutine::Function OperatorRoutine(std::uint8_t kind) noexcept;
+
+struct BuiltinFunction
+{
+    const char* name;
+    int arguments;
+    TMathRoutine::Function routine;
+};
+std::span<const BuiltinFunction> BuiltinFunctions() noexcept;
+
+// x raised to a non-negative integer power by repeated squaring.
+long double RaiseToInteger(long double x, std::uint64_t exponent);
+
+} // namespace ondrix::parser
