@@ -96,17 +96,6 @@ TEST_F(GlobalAtomsTest, TableIsUsableByEveryUserAndSurvivesForeignFiles)
     EXPECT_TRUE(std::filesystem::exists(folder.Path() / "elsewhere"));
 }
 
-TEST_F(GlobalAtomsTest, TwoTablesOnOneFolderSeeEachOther)
-{
-    GlobalAtoms other(tableDir);
-    const std::uint16_t atom = atoms.Add("seen");
-    EXPECT_EQ(other.Name(atom), "seen");
-    EXPECT_EQ(other.Add("SEEN"), atom);
-    EXPECT_TRUE(atoms.Delete(atom));
-    EXPECT_TRUE(other.Delete(atom));
-    EXPECT_EQ(atoms.Name(atom), "");
-}
-
 TEST(GlobalAtomsDefaults, DirectoryIsOnSharedMemoryUnlessOverridden)
 {
     {
