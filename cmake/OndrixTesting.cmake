@@ -22,8 +22,12 @@ function(ondrix_add_test name)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
   # Discovery at test time, so that building never runs a test binary.
+  set(properties TIMEOUT 300)
+  if(ARG_LABELS)
+    list(APPEND properties LABELS "${ARG_LABELS}")
+  endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300)
+    PROPERTIES ${properties})
 endfunction()
