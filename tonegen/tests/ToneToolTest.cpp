@@ -1,1 +1,124 @@
+// ondrix-tone run as a process: options, messages, exit codes and the files it writes.
 #include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun
+{
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+class ToneTool : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/ondrix-tone-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    ToolRun Tone(const std::string& args) const
+    {
+        const std::string command = std::string(ONDRIX_TONE_BIN) + " " + args + " >" +
+                                    (dir / "stdout").string() + " 2>" + (dir / "stderr").string() +
+                                    " </dev/null";
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(dir / "stdout"), Read(dir / "stderr")};
+    }
+
+    std::string Wav(const std::string& name) const { return (dir / name).string(); }
+
+    static std::string Read(const fs::path& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    fs::path dir;
+};
+
+TEST_F(ToneTool, HelpListsEveryOption)
+{
+    const ToolRun run = Tone("--help");
+    EXPECT_EQ(run.exitCode, 0);
+    for (const char* option : {"--freq", "--note", "--duration", "--wave", "--bits", "--rate", "--stereo",
+                               "--am", "--no-multiplier", "--envelope", "--out", "--play", "--help"})
+        EXPECT_NE(run.out.find(option), std::string::npos) << option;
+}
+
+TEST_F(ToneTool, BadOptionsAndValuesExitWithTwo)
+{
+    for (const char* args :
+         {"--frequency 5 --out x.wav", "--freq abc --out x.wav", "--freq", "--wave saw --out x.wav",
+          "--bits 12 --out x.wav", "--rate 48000 --out x.wav", "--am 9:50:sine:2 --out x.wav",
+          "--am 1:50:sine --out x.wav", "--am 1:50:sine:nan --out x.wav", "--envelope 1,2,3 --out x.wav",
+          "--note H --out x.wav", "--stereo=1 --out x.wav", ""}) {
+        const ToolRun run = Tone(args);
+        EXPECT_EQ(run.exitCode, 2) << args;
+        EXPECT_EQ(run.err.rfind("ondrix-tone: ", 0), 0u) << args << ": " << run.err;
+    }
+    EXPECT_FALSE(fs::exists("x.wav"));
+}
+
+TEST_F(ToneTool, WritesTheDefaultTone)
+{
+    ASSERT_EQ(Tone("--out " + Wav("a.wav")).exitCode, 0);
+    ASSERT_EQ(Tone("--note O4A --duration=100 --out=" + Wav("b.wav")).exitCode, 0);
+    const std::string a = Read(Wav("a.wav"));
+    EXPECT_EQ(a.size(), 19276u);
+    EXPECT_EQ(a, Read(Wav("b.wav")));
+}
+
+TEST_F(ToneTool, NumbersAreClampedNotWrapped)
+{
+    // 70000 wrapped to 16 bits would be 4464 Hz.
+    ASSERT_EQ(Tone("--freq 70000 --out " + Wav("clamped.wav")).exitCode, 0);
+    ASSERT_EQ(Tone("--freq 20000 --out " + Wav("top.wav")).exitCode, 0);
+    EXPECT_EQ(Read(Wav("clamped.wav")), Read(Wav("top.wav")));
+    ASSERT_EQ(Tone("--am 1:300:square:2 --out " + Wav("am300.wav")).exitCode, 0);
+    ASSERT_EQ(Tone("--am 1:100:square:2 --out " + Wav("am100.wav")).exitCode, 0);
+    EXPECT_EQ(Read(Wav("am300.wav")), Read(Wav("am100.wav")));
+    ASSERT_EQ(Tone("--duration 99999999999 --bits 8 --rate 44100 --out " + Wav("long.wav")).exitCode, 0);
+    EXPECT_EQ(fs::file_size(Wav("long.wav")), 32767u * 441 / 10 + 76);
+}
+
+TEST_F(ToneTool, FormatOptionsReachTheFile)
+{
+    const ToolRun run =
+        Tone("--wave triangle --bits 8 --rate 44100 --stereo --duration 250 --am 2:30:noise:1.5 "
+             "--envelope 5,5,10,60,20 --out " +
+             Wav("t.wav"));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(Wav("t.wav").c_str(), SFM_READ, &info);
+    ASSERT_NE(sf, nullptr);
+    EXPECT_EQ(info.samplerate, 44100);
+    EXPECT_EQ(info.channels, 2);
+    EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_U8);
+    EXPECT_EQ(info.frames, 250 * 441 / 10);
+    sf_close(sf);
+}
+
+TEST_F(ToneTool, FailedExportExitsWithOne)
+{
+    const ToolRun run = Tone("--out " + (dir / "missing" / "t.wav").string());
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
+}
+
+} // namespace
