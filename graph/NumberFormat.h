@@ -1,0 +1,7 @@
+// Numbers as the graph prints them: fixed point with the user's decimal
+// separator and no thousands separators.
+#pragma once
+
+#include <QString>
+
+QString FormatFixed(long double value, int decimals);

@@ -1,0 +1,49 @@
+#include "graph/RangeNormalizer.h"
+
+#include <cmath>
+
+namespace {
+
+void LimitSpan(long double& low, long double& high)
+{
+    const long double span = high - low;
+    if (span < MinimumSpan) {
+        const long double grow = (MinimumSpan - span) / 2;
+        low -= grow;
+        high += grow;
+    } else if (span > MaximumSpan) {
+        const long double shrink = (span - MaximumSpan) / 2;
+        low += shrink;
+        high -= shrink;
+    }
+}
+
+} // namespace
+
+void NormalizeRange(TEGRange& range, const TRatioRule& rule)
+{
+    LimitSpan(range.XMin, range.XMax);
+    LimitSpan(range.YMin, range.YMax);
+    if (!rule.MaintainRatio || rule.PlotWidth <= 0 || rule.PlotHeight <= 0) return;
+    const long double xSpan = range.XMax - range.XMin;
+    const long double ySpan = range.YMax - range.YMin;
+    if (!(xSpan > 0) || !(ySpan > 0)) return;
+    const long double ratio = xSpan / ySpan;
+    const long double target = static_cast<long double>(rule.PlotWidth) / rule.PlotHeight * rule.AspectRatio;
+    if (!(target > 0) || !std::isfinite(target)) return;
+    if (ratio > target) {
+        const long double grow = (xSpan / target - ySpan) / 2;
+        range.YMin -= grow;
+        range.YMax += grow;
+    } else if (ratio < target) {
+        const long double grow = (target * ySpan - xSpan) / 2;
+        range.XMin -= grow;
+        range.XMax += grow;
+    }
+}
+
+bool IsFiniteRange(const TEGRange& range)
+{
+    return std::isfinite(range.XMin) && std::isfinite(range.YMin) && std::isfinite(range.XMax) &&
+           std::isfinite(range.YMax);
+}
