@@ -1,0 +1,417 @@
+#include "testsupport/PulseServer.h"
+
+#include <pulse/error.h>
+#include <pulse/simple.h>
+#include <pulse/timeval.h>
+
+#include <atomic>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <signal.h>
+#include <spawn.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace ondrix::testsupport {
+namespace {
+
+constexpr auto kStartTimeout = std::chrono::seconds(10);
+constexpr auto kStopTimeout = std::chrono::seconds(3);
+
+bool FindProgram(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        if (!folder.empty() && access((folder + "/" + name).c_str(), X_OK) == 0) return true;
+    }
+    return false;
+}
+
+std::vector<char*> ArgumentVector(const std::vector<std::string>& arguments)
+{
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// Starts a program with stdin from /dev/null and stdout/stderr to `logFile`
+// (or /dev/null); -1 when it cannot be started.
+pid_t Spawn(const std::vector<std::string>& arguments, const std::string& logFile = "/dev/null")
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    std::vector<char*> argv = ArgumentVector(arguments);
+    pid_t pid = -1;
+    const int status = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return status == 0 ? pid : -1;
+}
+
+// Runs a program to its end, collecting its standard output; its exit status,
+// or -1 when it could not be run.
+int Run(const std::vector<std::string>& arguments, std::string* output)
+{
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<char*> argv = ArgumentVector(arguments);
+    pid_t pid = -1;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    std::string text;
+    char buffer[4096];
+    ssize_t got;
+    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0 || (got < 0 && errno == EINTR)) {
+        if (got > 0) text.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(pipeEnds[0]);
+    if (spawned != 0) return -1;
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (output != nullptr) *output = text;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Ends a child: SIGTERM, then SIGKILL if it lingers.
+void Terminate(pid_t pid)
+{
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + kStopTimeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+std::string LastLines(const std::string& path, std::size_t count)
+{
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(file, line);)
+        lines.push_back(line);
+    std::string text;
+    for (std::size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i)
+        text += "\n  " + lines[i];
+    return text;
+}
+
+void PutLE(std::ofstream& out, std::uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+} // namespace
+
+bool Recording::WriteWav(const std::string& path) const
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const auto dataBytes = static_cast<std::uint32_t>(samples.size() * 2);
+    out.write("RIFF", 4);
+    PutLE(out, dataBytes + 36, 4);
+    out.write("WAVEfmt ", 8);
+    PutLE(out, 16, 4);
+    PutLE(out, 1, 2);
+    PutLE(out, channels, 2);
+    PutLE(out, sampleRate, 4);
+    PutLE(out, sampleRate * channels * 2, 4);
+    PutLE(out, channels * 2, 2);
+    PutLE(out, 16, 2);
+    out.write("data", 4);
+    PutLE(out, dataBytes, 4);
+    for (std::int16_t sample : samples)
+        PutLE(out, static_cast<std::uint16_t>(sample), 2);
+    return static_cast<bool>(out);
+}
+
+PulseServer::PulseServer()
+{
+    Start();
+    if (!Available()) Shutdown();
+}
+
+PulseServer::~PulseServer()
+{
+    Shutdown();
+}
+
+void PulseServer::SetEnvironment(const char* name, const std::string& value)
+{
+    const char* old = std::getenv(name);
+    savedEnvironment_.emplace_back(name, old != nullptr ? std::optional<std::string>(old) : std::nullopt);
+    setenv(name, value.c_str(), 1);
+}
+
+void PulseServer::UnsetEnvironment(const char* name)
+{
+    const char* old = std::getenv(name);
+    if (old == nullptr) return;
+    savedEnvironment_.emplace_back(name, std::string(old));
+    unsetenv(name);
+}
+
+void PulseServer::Start()
+{
+    if (!FindProgram("pulseaudio") || !FindProgram("pactl")) {
+        whyUnavailable_ = "pulseaudio or pactl is not installed (Debian packages pulseaudio and "
+                          "pulseaudio-utils); this test needs a real sound server";
+        return;
+    }
+    char pattern[] = "/tmp/ondrix-pulse-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) {
+        whyUnavailable_ = std::string("cannot create a temporary folder: ") + std::strerror(errno);
+        return;
+    }
+    directory_ = pattern;
+    const std::string runtime = directory_ + "/run";
+    for (const char* sub : {"/run", "/config", "/state", "/home"})
+        mkdir((directory_ + sub).c_str(), 0700);
+    SetEnvironment("HOME", directory_ + "/home");
+    SetEnvironment("XDG_RUNTIME_DIR", runtime);
+    SetEnvironment("XDG_CONFIG_HOME", directory_ + "/config");
+    SetEnvironment("XDG_STATE_HOME", directory_ + "/state");
+    SetEnvironment("PULSE_SERVER", "unix:" + runtime + "/pulse/native");
+    UnsetEnvironment("PULSE_SINK");
+    UnsetEnvironment("PULSE_SOURCE");
+
+    // -n: no default script; as root (CI) these flags keep it a per-user
+    // server in the private folder. Anonymous access is safe: the socket
+    // lives in a folder only this user can enter.
+    const std::string log = directory_ + "/pulse.log";
+    pid_ = Spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                  "--system=no", "--log-target=file:" + log, "-L",
+                  "module-native-protocol-unix auth-anonymous=1", "-L",
+                  std::string("module-null-sink sink_name=") + SinkName() +
+                      " sink_properties=device.description=Ondrix-Test-Null",
+                  "-L", "module-always-sink"});
+    if (pid_ <= 0) {
+        whyUnavailable_ = "cannot start pulseaudio";
+        pid_ = -1;
+        return;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    while (Run({"pactl", "info"}, nullptr) != 0) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            whyUnavailable_ = "pulseaudio exited at start; its log:" + LastLines(log, 8);
+            return;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            whyUnavailable_ = "pulseaudio did not answer within 10 s; its log:" + LastLines(log, 8);
+            Terminate(pid_);
+            pid_ = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    Pactl({"set-default-sink", SinkName()});
+}
+
+void PulseServer::Shutdown()
+{
+    Terminate(keepAwakePid_);
+    keepAwakePid_ = -1;
+    Terminate(pid_);
+    pid_ = -1;
+    for (auto it = savedEnvironment_.rbegin(); it != savedEnvironment_.rend(); ++it) {
+        if (it->second)
+            setenv(it->first.c_str(), it->second->c_str(), 1);
+        else
+            unsetenv(it->first.c_str());
+    }
+    savedEnvironment_.clear();
+    if (!directory_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(directory_, ignored);
+    }
+}
+
+bool PulseServer::Pactl(const std::vector<std::string>& arguments, std::string* output) const
+{
+    std::vector<std::string> command{"pactl"};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    return Available() && Run(command, output) == 0;
+}
+
+std::optional<int> PulseServer::SinkVolumePercent() const
+{
+    std::string text;
+    if (!Pactl({"get-sink-volume", SinkName()}, &text)) return std::nullopt;
+    // "Volume: front-left: 49152 /  75% / -7.50 dB,   front-right: ..." on
+    // the first line; the balance follows on the next.
+    text = text.substr(0, text.find('\n'));
+    int sum = 0;
+    int count = 0;
+    for (std::size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 1)) {
+        std::size_t begin = at;
+        while (begin > 0 && std::isdigit(static_cast<unsigned char>(text[begin - 1])))
+            --begin;
+        if (begin == at) continue;
+        sum += std::stoi(text.substr(begin, at - begin));
+        ++count;
+    }
+    if (count == 0) return std::nullopt;
+    return (sum + count / 2) / count;
+}
+
+bool PulseServer::SetSinkVolumePercent(int percent) const
+{
+    return Pactl({"set-sink-volume", SinkName(), std::to_string(percent) + "%"});
+}
+
+bool PulseServer::KeepSinkAwake()
+{
+    if (!Available()) return false;
+    if (keepAwakePid_ <= 0) {
+        keepAwakePid_ = Spawn({"pacat", "--playback", "--latency-msec=10", "--rate=44100", "--channels=1",
+                               "--format=s16le", "--stream-name=keep-awake", "/dev/zero"});
+        if (keepAwakePid_ <= 0) return false;
+    }
+    // Idle, the null sink renders in blocks of up to 2 s; the silent stream
+    // brings that down to a few milliseconds once it is connected.
+    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::string text;
+        if (Pactl({"list", "sinks"}, &text)) {
+            const std::size_t at = text.find("Latency: ");
+            if (at != std::string::npos && std::stol(text.substr(at + 9)) < 50000) return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+struct MonitorRecorder::State
+{
+    pa_simple* stream = nullptr;
+    std::atomic<bool> stop = false;
+    Recording recording;
+    std::thread reader;
+};
+
+MonitorRecorder::MonitorRecorder(std::unique_ptr<State> state) : state_(std::move(state)) {}
+
+MonitorRecorder::~MonitorRecorder()
+{
+    Stop();
+}
+
+Recording MonitorRecorder::Stop()
+{
+    if (state_ == nullptr) return {};
+    state_->stop = true;
+    if (state_->reader.joinable()) state_->reader.join();
+    if (state_->stream != nullptr) pa_simple_free(state_->stream);
+    Recording recording = std::move(state_->recording);
+    state_.reset();
+    return recording;
+}
+
+std::unique_ptr<MonitorRecorder> PulseServer::StartRecording() const
+{
+    if (!Available()) return nullptr;
+    auto state = std::make_unique<MonitorRecorder::State>();
+    const pa_sample_spec spec{PA_SAMPLE_S16LE, state->recording.sampleRate,
+                              static_cast<std::uint8_t>(state->recording.channels)};
+    pa_buffer_attr buffer{};
+    buffer.maxlength = static_cast<std::uint32_t>(-1);
+    buffer.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &spec));
+    int error = 0;
+    const std::string monitor = std::string(SinkName()) + ".monitor";
+    state->stream = pa_simple_new(nullptr, "ondrix-test", PA_STREAM_RECORD, monitor.c_str(), "monitor", &spec,
+                                  nullptr, &buffer, &error);
+    if (state->stream == nullptr) {
+        std::fprintf(stderr, "cannot record %s: %s\n", monitor.c_str(), pa_strerror(error));
+        return nullptr;
+    }
+    MonitorRecorder::State* shared = state.get();
+    state->reader = std::thread([shared, spec] {
+        const std::size_t chunk = pa_usec_to_bytes(5 * PA_USEC_PER_MSEC, &spec);
+        std::vector<std::int16_t> buffer(chunk / 2);
+        int error = 0;
+        while (!shared->stop) {
+            if (pa_simple_read(shared->stream, buffer.data(), chunk, &error) < 0) break;
+            shared->recording.samples.insert(shared->recording.samples.end(), buffer.begin(), buffer.end());
+        }
+    });
+    return std::unique_ptr<MonitorRecorder>(new MonitorRecorder(std::move(state)));
+}
+
+bool PulseServer::RecordToFile(std::chrono::milliseconds length, const std::string& path) const
+{
+    std::unique_ptr<MonitorRecorder> recorder = StartRecording();
+    if (recorder == nullptr) return false;
+    std::this_thread::sleep_for(length);
+    return recorder->Stop().WriteWav(path);
+}
+
+std::optional<ToneSpan> FindTone(const Recording& recording, unsigned channel, int threshold)
+{
+    const std::size_t frames = recording.Frames();
+    std::size_t first = frames;
+    std::size_t last = 0;
+    for (std::size_t i = 0; i < frames; ++i) {
+        if (std::abs(recording.At(i, channel)) > threshold) {
+            first = std::min(first, i);
+            last = i;
+        }
+    }
+    if (first == frames) return std::nullopt;
+    ToneSpan span;
+    span.firstFrame = first;
+    span.frames = last - first + 1;
+    std::size_t quiet = 0;
+    double firstCrossing = -1;
+    double lastCrossing = -1;
+    std::size_t crossings = 0;
+    for (std::size_t i = first; i <= last; ++i) {
+        const int sample = recording.At(i, channel);
+        span.peak = std::max(span.peak, std::abs(sample));
+        quiet = std::abs(sample) <= threshold ? quiet + 1 : 0;
+        span.longestQuiet = std::max(span.longestQuiet, quiet);
+        const int previous = i > first ? recording.At(i - 1, channel) : 0;
+        if (i > first && previous < 0 && sample >= 0) {
+            // Where the line between the two samples crosses zero.
+            const double at =
+                static_cast<double>(i - 1) + static_cast<double>(-previous) / (sample - previous);
+            if (firstCrossing < 0) firstCrossing = at;
+            lastCrossing = at;
+            ++crossings;
+        }
+    }
+    if (crossings >= 2)
+        span.frequencyHz =
+            static_cast<double>(crossings - 1) * recording.sampleRate / (lastCrossing - firstCrossing);
+    return span;
+}
+
+} // namespace ondrix::testsupport
