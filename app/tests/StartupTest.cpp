@@ -1,0 +1,355 @@
+// The start-up sequence with fakes: every switch, its default and its errors.
+#include "OndrixFixture.h"
+#include "app/UsageText.h"
+
+#include <QTest>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+
+namespace ondrix::app::testing {
+namespace {
+
+using tonegen::tgNoise;
+using tonegen::tgSine;
+using tonegen::tgTriangle;
+
+class StartupTest : public OndrixTest
+{
+};
+
+std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(StartupTest, WithoutSwitchesEverythingHasItsDefault)
+{
+    TOndrix& o = Start();
+    EXPECT_EQ(Shown(), "");
+    EXPECT_FALSE(o.Label1->isHidden());
+    EXPECT_EQ(o.Label1->Caption(), "Brevant Ondrix");
+    EXPECT_EQ(o.windowTitle(), "Ondrix");
+    EXPECT_EQ(o.SelectedInterface, 0);
+    EXPECT_FALSE(o.AudioPlaying);
+    EXPECT_EQ(o.CloseVolume, 255);
+    EXPECT_TRUE(std::isnan(o.CoefA) && std::isnan(o.CoefB));
+    EXPECT_EQ(*o.FreqVars[1], 440);
+    // The port frequencies come from their switches, 0 when absent.
+    EXPECT_EQ(*o.FreqVars[2], 0);
+    EXPECT_EQ(*o.FreqVars[3], 0);
+    EXPECT_EQ(*o.FreqVars[4], 0);
+    EXPECT_EQ(o.ComPortName, "COM1");
+    EXPECT_FALSE(o.ComHandle);
+    EXPECT_TRUE(log->Opened.empty());
+    EXPECT_EQ(o.IoAddress, 888);
+    EXPECT_EQ(o.IoMask, 255);
+    for (TTimer* timer : {o.Timer1, o.Timer2, o.Timer3, o.Timer6})
+        EXPECT_FALSE(timer->Enabled());
+    EXPECT_EQ(o.InterfaceNames,
+              (std::array<std::string, 5>{"NULL", "Audio", "I/O(0378)", "DTR(COM1)", "RTS(COM1)"}));
+    EXPECT_EQ(log->Plays, 0);
+    EXPECT_TRUE(std::filesystem::is_directory(settingsDir));
+    EXPECT_TRUE(o.SettingsKey.has_value());
+    EXPECT_TRUE(o.AtomTableKey);
+    EXPECT_FALSE(o.ExitCode());
+    EXPECT_TRUE(endedWith.empty());
+}
+
+TEST_F(StartupTest, FrequencyVariablesAreTheParserCells)
+{
+    TOndrix& o = Start({"/audiofreq=1000", "/dtr=50"});
+    ASSERT_TRUE(o.MDParser1.CompileExpression("AudioFreq*2+DTRFreq"));
+    EXPECT_EQ(o.MDParser1.Value(), 2050);
+    *o.FreqVars[1] = 7;
+    EXPECT_EQ(o.MDParser1.Value(), 64);
+}
+
+TEST_F(StartupTest, AudioFrequencyIsClampedForTheToneButKeptAsGiven)
+{
+    struct Case
+    {
+        const char* item;
+        long double freqVar;
+        std::int16_t toneFrequency;
+    };
+    const Case cases[] = {
+        {"/audiofreq=1000", 1000, 1000},
+        {"/AUDIOFREQ=$3E8", 1000, 1000},
+        {"/audiofreq=70000", 70000, 20000},
+        {"/audiofreq=-70000", -70000, 20},
+        {"/audiofreq=5", 5, 20},
+    };
+    for (const Case& c : cases) {
+        TOndrix& o = Start({c.item});
+        EXPECT_EQ(*o.FreqVars[1], c.freqVar) << c.item;
+        EXPECT_EQ(o.ToneGen1.Frequency(), c.toneFrequency) << c.item;
+        EXPECT_EQ(Shown(), "") << c.item;
+    }
+}
+
+TEST_F(StartupTest, DurationIsClampedAndFallsBackToTheTonesOwn)
+{
+    const std::pair<const char*, std::int16_t> cases[] = {
+        {"/duration=5000", 5000}, {"/duration=40000", 32767}, {"/duration=5", 10},
+        {"/duration=-40000", 10}, {"/duration=soon", 100},    {"/duration=$64", 100},
+    };
+    for (const auto& [item, duration] : cases)
+        EXPECT_EQ(Start({item}).ToneGen1.Duration(), duration) << item;
+}
+
+TEST_F(StartupTest, WaveformFlagsLastInTableOrderWinsAndStartTheTone)
+{
+    struct Case
+    {
+        std::vector<std::string> items;
+        tonegen::TTGWave wave;
+    };
+    const Case cases[] = {
+        {{"/sine"}, tgSine},
+        {{"/triangle", "/sine"}, tgTriangle},
+        {{"/SAWTOOTH", "/noise"}, tgNoise},
+        {{"/square", "/triangle", "/noise"}, tgTriangle},
+    };
+    for (const Case& c : cases) {
+        const int playsBefore = log->Plays;
+        TOndrix& o = Start(c.items);
+        EXPECT_EQ(o.ToneGen1.Waveform(), c.wave);
+        EXPECT_EQ(o.SelectedInterface, 1);
+        EXPECT_TRUE(o.AudioPlaying);
+        EXPECT_EQ(log->Plays, playsBefore + 1);
+    }
+}
+
+TEST_F(StartupTest, RecordWritesThePlayedToneWithoutADialog)
+{
+    const auto wav = folder.Path() / "tone.wav";
+    TOndrix& o = Start({"/square", "/audiofreq=1000", "/duration=50", "/record=" + wav.string()});
+    EXPECT_EQ(Shown(), "");
+    EXPECT_EQ(FileBytes(wav), sound->LastImage);
+    EXPECT_EQ(FileBytes(wav).size(), o.ToneGen1.WaveImageSize());
+    EXPECT_TRUE(dialogs->Asked().empty());
+}
+
+TEST_F(StartupTest, RecordWithoutAToneFailsAndEndsStartUp)
+{
+    const auto wav = folder.Path() / "tone.wav";
+    TOndrix& o = Start({"/record=" + wav.string(), "/com=COM3", "/hide"});
+    EXPECT_EQ(Shown(), "WAV File failed");
+    EXPECT_TRUE(o.Label1->isHidden());
+    EXPECT_FALSE(std::filesystem::exists(wav));
+    EXPECT_TRUE(log->Opened.empty());
+    EXPECT_FALSE(o.Timer6->Enabled());
+}
+
+TEST_F(StartupTest, ErrorsEndStartUpAtTheirStep)
+{
+    struct Case
+    {
+        std::vector<std::string> items;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"/audiofreq=abc", "/com=COM3", "/hide"}, "'abc' is not a valid integer value"},
+        {{"/audiofreq=1.5", "/com=COM3", "/hide"}, "'1.5' is not a valid integer value"},
+        {{"/autoquit=soon", "/hide"}, "'soon' is not a valid integer value"},
+        {{"/atom=token", "/hide"}, "'token' is not a valid integer value"},
+        {{"/com=missing0", "/dtr=10", "/iofreq=10", "/hide"},
+         "System Error.  Code: 2.\r\nNo such file or directory"},
+    };
+    for (const Case& c : cases) {
+        TOndrix& o = Start(c.items);
+        EXPECT_EQ(Shown(), c.message);
+        EXPECT_TRUE(o.Label1->isHidden());
+        // The steps after the failing one stay undone.
+        EXPECT_FALSE(o.Timer6->Enabled());
+        EXPECT_FALSE(o.Timer1->Enabled());
+        EXPECT_FALSE(o.Timer3->Enabled());
+        EXPECT_EQ(o.InterfaceNames, (std::array<std::string, 5>{}));
+        EXPECT_FALSE(o.ExitCode());
+    }
+    // The failed port keeps its name and no handle.
+    EXPECT_EQ(ondrix->ComPortName, "missing0");
+    EXPECT_FALSE(ondrix->ComHandle);
+    EXPECT_TRUE(log->Opened.empty());
+    EXPECT_TRUE(endedWith.empty());
+}
+
+TEST_F(StartupTest, ComOpensTheFirstGivenPort)
+{
+    TOndrix& o = Start({"/com=COM3", "/COM=COM4"});
+    EXPECT_EQ(log->Opened, std::vector<std::string>{"COM3"});
+    EXPECT_TRUE(o.ComHandle);
+    EXPECT_EQ(o.InterfaceName(3), "DTR(COM3)");
+    EXPECT_EQ(o.InterfaceName(4), "RTS(COM3)");
+}
+
+TEST_F(StartupTest, PortFrequenciesSetTheToggleTimers)
+{
+    TOndrix& o = Start({"/com=COM2", "/dtr=1000", "/rts=abc", "/iofreq=0"});
+    EXPECT_EQ(*o.FreqVars[3], 1000);
+    EXPECT_EQ(o.Timer1->Interval(), 1);
+    EXPECT_TRUE(o.Timer1->Enabled());
+    // Unparsable counts as 0: no interval, not running.
+    EXPECT_EQ(*o.FreqVars[4], 0);
+    EXPECT_EQ(o.Timer2->Interval(), 0);
+    EXPECT_FALSE(o.Timer2->Enabled());
+    // The I/O toggle runs whenever its switch is there, even without ticks.
+    EXPECT_EQ(o.Timer3->Interval(), 0);
+    EXPECT_TRUE(o.Timer3->Enabled());
+
+    TOndrix& p = Start({"/rts=2", "/iofreq=250"});
+    EXPECT_EQ(p.Timer2->Interval(), 250);
+    EXPECT_TRUE(p.Timer2->Enabled());
+    EXPECT_EQ(p.Timer3->Interval(), 2);
+    EXPECT_TRUE(p.Timer3->Enabled());
+    EXPECT_EQ(*p.FreqVars[2], 250);
+}
+
+TEST_F(StartupTest, IoAddressAndMask)
+{
+    struct Case
+    {
+        std::vector<std::string> items;
+        std::int32_t address;
+        std::uint8_t mask;
+        std::string name;
+    };
+    const Case cases[] = {
+        {{"/io=$3BC"}, 956, 255, "I/O(03BC)"},         {{"/io=zz"}, 888, 255, "I/O(0378)"},
+        {{"/io=0", "/iomask=15"}, 0, 15, "I/O(0000)"}, {{"/iomask=$F0"}, 888, 0xF0, "I/O(0378)"},
+        {{"/iomask=300"}, 888, 255, "I/O(0378)"},      {{"/iomask=-1"}, 888, 0, "I/O(0378)"},
+        {{"/iomask=x"}, 888, 255, "I/O(0378)"},
+    };
+    for (const Case& c : cases) {
+        TOndrix& o = Start(c.items);
+        EXPECT_EQ(o.IoAddress, c.address);
+        EXPECT_EQ(o.IoMask, c.mask);
+        EXPECT_EQ(o.InterfaceName(2), c.name);
+    }
+}
+
+TEST_F(StartupTest, UsageTextThenShutdownWithExitCodeZero)
+{
+    consoleIn.str("\n");
+    TOndrix& o = Start({"/sine", "/?", "/com=COM3"});
+    EXPECT_EQ(consoleOut.str(), UsageText("ondrix"));
+    EXPECT_EQ(o.ExitCode(), 0);
+    EXPECT_EQ(endedWith, std::vector<int>{0});
+    // Nothing after the usage text ran, and the shutdown did.
+    EXPECT_EQ(log->Plays, 0);
+    EXPECT_TRUE(log->Opened.empty());
+    EXPECT_EQ(o.CloseVolume, 255);
+    EXPECT_FALSE(o.InpoutLibrary);
+    EXPECT_TRUE(o.Args.Items().empty());
+}
+
+TEST_F(StartupTest, UsageTextNeedsNoInput)
+{
+    TOndrix& o = Start({"/?"}); // empty input: end of input counts as Enter
+    EXPECT_EQ(o.ExitCode(), 0);
+}
+
+TEST_F(StartupTest, HideHidesTheWindowOnce)
+{
+    TOndrix& o = Start({"/hide"});
+    EXPECT_TRUE(o.Timer6->Enabled());
+    EXPECT_EQ(o.Timer6->Interval(), 1);
+    o.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return o.isHidden(); }, 5000));
+    EXPECT_FALSE(o.Timer6->Enabled());
+    EXPECT_FALSE(o.ExitCode());
+}
+
+TEST_F(StartupTest, AutoQuitShutsDownOnTheGuiThreadWithExitCodeTwo)
+{
+    TOndrix& o = Start({"/com=COM5", "/autoquit=0"});
+    EXPECT_TRUE(endedWith.empty()); // handed over, not run from the waiter
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !endedWith.empty(); }, 5000));
+    EXPECT_EQ(endedWith, std::vector<int>{2});
+    EXPECT_EQ(o.ExitCode(), 2);
+    EXPECT_EQ(log->Closed, std::vector<std::string>{"COM5"});
+    EXPECT_FALSE(o.ComHandle);
+}
+
+TEST_F(StartupTest, BothWaitersFirstToFinishEndsTheProgramOnce)
+{
+    const std::uint16_t atom = atoms->Add("ondrix-test-token");
+    ASSERT_NE(atom, 0);
+    Start({"/atom=" + std::to_string(atom), "/autoquit=0"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !endedWith.empty(); }, 5000));
+    QTest::qWait(20);
+    EXPECT_EQ(endedWith, std::vector<int>{2});
+    // The stopped atom waiter removed its booking.
+    EXPECT_FALSE(platform::VolatileValues(atomTableDir).First());
+}
+
+TEST_F(StartupTest, AtomValueWaitsForTheAtomToGo)
+{
+    const std::uint16_t atom = atoms->Add("ondrix-test-token");
+    ASSERT_NE(atom, 0);
+    Start({"/atom=" + std::to_string(atom)});
+    platform::VolatileValues book(atomTableDir);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return book.First().has_value(); }, 5000));
+    EXPECT_EQ(book.First()->first, std::to_string(atom));
+    EXPECT_EQ(book.First()->second, "ondrix-test-token");
+    EXPECT_TRUE(endedWith.empty());
+
+    ASSERT_TRUE(atoms->Delete(atom));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !endedWith.empty(); }, 5000));
+    EXPECT_EQ(endedWith, std::vector<int>{2});
+    EXPECT_FALSE(book.First());
+}
+
+TEST_F(StartupTest, AtomValuesThatWaitForNothingEndAtOnce)
+{
+    // 0 and negative numbers wait that many milliseconds; no atom 49999 exists.
+    for (const char* item : {"/atom=0", "/atom=-20", "/atom=49999", "/atom=-2147483648"}) {
+        endedWith.clear();
+        Start({item});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !endedWith.empty(); }, 5000)) << item;
+        EXPECT_EQ(endedWith, std::vector<int>{2}) << item;
+    }
+}
+
+TEST_F(StartupTest, AtomFlagDeletesBookedAtomsAndEndsWithZero)
+{
+    const std::uint16_t first = atoms->Add("first");
+    const std::uint16_t second = atoms->Add("second");
+    const std::uint16_t kept = atoms->Add("kept");
+    platform::VolatileValues book(atomTableDir);
+    ASSERT_TRUE(book.Set(std::to_string(first), "first"));
+    ASSERT_TRUE(book.Set(std::to_string(second), "second"));
+    ASSERT_TRUE(book.Set("stray", "x"));
+
+    TOndrix& o = Start({"/atom", "/hide"});
+    EXPECT_EQ(o.ExitCode(), 0);
+    EXPECT_EQ(endedWith, std::vector<int>{0});
+    EXPECT_EQ(atoms->Name(first), "");
+    EXPECT_EQ(atoms->Name(second), "");
+    EXPECT_EQ(atoms->Name(kept), "kept");
+    EXPECT_FALSE(book.First());
+    EXPECT_FALSE(o.Timer6->Enabled());
+}
+
+TEST_F(StartupTest, DestroyReleasesThePortsOnce)
+{
+    TOndrix& o = Start({"/com=COM7"});
+    o.FormDestroy();
+    o.FormDestroy();
+    EXPECT_EQ(log->Closed, std::vector<std::string>{"COM7"});
+    EXPECT_FALSE(o.InpoutLibrary);
+    EXPECT_FALSE(o.SettingsKey);
+    EXPECT_FALSE(o.AtomTableKey);
+    try {
+        o.Out32Proc(888, 1);
+        FAIL() << "no error";
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), "inpout dll failed to load");
+    }
+    EXPECT_TRUE(log->Writes.empty());
+}
+
+} // namespace
+} // namespace ondrix::app::testing
