@@ -49,7 +49,7 @@ class FormulaCompiler
 {
   public:
     FormulaCompiler(std::string_view prepared, const CompileTables& tables)
-        : text_(prepared), tables_(tables), checks_(prepared, tables)
+        : text_(prepared), tables_(tables), checks_(prepared, tables, tables.memoise)
     {
     }
 

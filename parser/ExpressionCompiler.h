@@ -16,6 +16,8 @@ struct CompileTables
     const TMDCustomParser::FunctionTable& functions1;
     const TMDCustomParser::FunctionTable& functions2;
     bool pointNumberformat = true;
+    // Off only to compare with the plain, exponential re-validation.
+    bool memoise = true;
 };
 
 // Raises the EMathParserError family; nothing built survives a failure.

@@ -75,19 +75,47 @@ void TMDCustomParser::SetExpression(const std::string& text)
 
 long double TMDCustomParser::Value()
 {
+    using namespace ondrix::parser;
     if (!compiled_) return 0;
     calcError_ = false;
     TOperation* operation = compiled_->Head();
     for (;;) {
         operation->MathError = false;
-        operation->Routine(*operation);
+        // The operator kinds run inline; their records hold the very same routines.
+        switch (operation->Kind) {
+        case okNegation:
+            Negate(*operation);
+            break;
+        case okSum:
+            Add(*operation);
+            break;
+        case okDifference:
+            Subtract(*operation);
+            break;
+        case okProduct:
+            Multiply(*operation);
+            break;
+        case okQuotient:
+            Divide(*operation);
+            break;
+        case okSquare:
+            Square(*operation);
+            break;
+        case okCube:
+            Cube(*operation);
+            break;
+        case okFourthPower:
+            FourthPower(*operation);
+            break;
+        default:
+            operation->Routine(*operation);
+            if (operation->CheckResult && !operation->MathError) [[unlikely]]
+                CheckResult(*operation->Dest, *operation->Arg1, operation->Arg2 ? *operation->Arg2 : 0.0L);
+            break;
+        }
         if (operation->MathError) [[unlikely]] {
             calcError_ = true;
             return *(operation->Next ? operation->Next : operation)->Dest;
-        }
-        if (operation->CheckResult) [[unlikely]] {
-            ondrix::parser::CheckResult(*operation->Dest, *operation->Arg1,
-                                        operation->Arg2 ? *operation->Arg2 : 0.0L);
         }
         if (!operation->Next) return *operation->Dest;
         operation = operation->Next;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 struct TOperation;
@@ -25,10 +26,13 @@ class TMathRoutine
     TMathRoutine() noexcept = default;
     TMathRoutine(Function function) noexcept : function_(function) {}
     template <typename Callable>
-    requires(std::is_invocable_v<Callable&, TOperation&> && !std::is_convertible_v<Callable, Function>)
-        TMathRoutine(Callable callable)
-        : callable_(std::move(callable))
+    requires(std::is_invocable_v<Callable&, TOperation&> &&
+             !std::is_same_v<std::decay_t<Callable>, TMathRoutine>) TMathRoutine(Callable callable)
     {
+        if constexpr (std::is_convertible_v<Callable, Function>)
+            function_ = static_cast<Function>(callable);
+        else
+            callable_ = std::move(callable);
     }
 
     void operator()(TOperation& operation) const

@@ -1,5 +1,7 @@
 #include "parser/MathRoutines.h"
 
+#include "parser/FastTrig.h"
+
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -28,44 +30,6 @@ inline long double& Y(TOperation& op)
 }
 
 void NoOperation(TOperation&) {}
-
-void Negate(TOperation& op)
-{
-    *op.Dest = -X(op);
-}
-
-void Add(TOperation& op)
-{
-    const long double x = X(op), y = Y(op), r = x + y;
-    CheckResult(r, x, y);
-    *op.Dest = r;
-}
-
-void Subtract(TOperation& op)
-{
-    const long double x = X(op), y = Y(op), r = x - y;
-    CheckResult(r, x, y);
-    *op.Dest = r;
-}
-
-void Multiply(TOperation& op)
-{
-    const long double x = X(op), y = Y(op), r = x * y;
-    CheckResult(r, x, y);
-    *op.Dest = r;
-}
-
-void Divide(TOperation& op)
-{
-    const long double x = X(op), y = Y(op);
-    if (y == 0) {
-        op.MathError = true;
-        return;
-    }
-    const long double r = x / y;
-    CheckResult(r, x, y);
-    *op.Dest = r;
-}
 
 void Modulo(TOperation& op)
 {
@@ -136,51 +100,32 @@ void Power(TOperation& op)
     *op.Dest = r;
 }
 
-void Square(TOperation& op)
-{
-    const long double x = X(op), r = x * x;
-    CheckResult(r, x);
-    *op.Dest = r;
-}
-
-void Cube(TOperation& op)
-{
-    const long double x = X(op), r = x * x * x;
-    CheckResult(r, x);
-    *op.Dest = r;
-}
-
-void FourthPower(TOperation& op)
-{
-    const long double x = X(op), s = x * x, r = s * s;
-    CheckResult(r, x);
-    *op.Dest = r;
-}
-
 // One-argument built-ins.
 
 void Sin(TOperation& op)
 {
-    const long double x = X(op), r = std::sin(x);
+    const long double x = X(op), r = FastSin(x);
     CheckResult(r, x);
     *op.Dest = r;
 }
 
 void Cos(TOperation& op)
 {
-    const long double x = X(op), r = std::cos(x);
+    const long double x = X(op), r = FastCos(x);
     CheckResult(r, x);
     *op.Dest = r;
 }
 
 void Tan(TOperation& op)
 {
-    const long double x = X(op), c = std::cos(x);
+    const long double x = X(op);
+    long double s, c;
+    FastSinCos(x, s, c);
     if (c == 0) {
         op.MathError = true;
         return;
     }
-    const long double r = std::sin(x) / c;
+    const long double r = s / c;
     CheckResult(r, x);
     *op.Dest = r;
 }
@@ -192,7 +137,9 @@ void Cotan(TOperation& op)
         op.MathError = true;
         return;
     }
-    const long double tangent = std::sin(x) / std::cos(x);
+    long double s, c;
+    FastSinCos(x, s, c);
+    const long double tangent = s / c;
     CheckResult(tangent, x);
     if (tangent == 0) RaiseFault(EMathFault::Kind::ZeroDivide);
     const long double r = 1.0L / tangent;

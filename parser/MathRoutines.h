@@ -22,6 +22,75 @@ inline void CheckResult(long double result, long double x, long double y = 0)
         CheckNonFinite(result, x, y);
 }
 
+inline long double& X(TOperation& op)
+{
+    return *op.Arg1;
+}
+inline long double& Y(TOperation& op)
+{
+    return *op.Arg2;
+}
+
+// The operator routines small enough to be inlined into the evaluation walk.
+inline void Negate(TOperation& op)
+{
+    *op.Dest = -X(op);
+}
+
+inline void Add(TOperation& op)
+{
+    const long double x = X(op), y = Y(op), r = x + y;
+    CheckResult(r, x, y);
+    *op.Dest = r;
+}
+
+inline void Subtract(TOperation& op)
+{
+    const long double x = X(op), y = Y(op), r = x - y;
+    CheckResult(r, x, y);
+    *op.Dest = r;
+}
+
+inline void Multiply(TOperation& op)
+{
+    const long double x = X(op), y = Y(op), r = x * y;
+    CheckResult(r, x, y);
+    *op.Dest = r;
+}
+
+inline void Divide(TOperation& op)
+{
+    const long double x = X(op), y = Y(op);
+    if (y == 0) {
+        op.MathError = true;
+        return;
+    }
+    const long double r = x / y;
+    CheckResult(r, x, y);
+    *op.Dest = r;
+}
+
+inline void Square(TOperation& op)
+{
+    const long double x = X(op), r = x * x;
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+inline void Cube(TOperation& op)
+{
+    const long double x = X(op), r = x * x * x;
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
+inline void FourthPower(TOperation& op)
+{
+    const long double x = X(op), s = x * x, r = s * s;
+    CheckResult(r, x);
+    *op.Dest = r;
+}
+
 // The routine for an operator kind (0 to 13).
 TMathRoutine::Function OperatorRoutine(std::uint8_t kind) noexcept;
 

@@ -53,8 +53,8 @@ const OperatorInfo& InfoOf(Operator op)
     return kOperators[op];
 }
 
-TermChecks::TermChecks(std::string_view text, const CompileTables& tables)
-    : text_(text), tables_(tables), stride_(text.size() + 1)
+TermChecks::TermChecks(std::string_view text, const CompileTables& tables, bool memoise)
+    : text_(text), tables_(tables), stride_(text.size() + 1), memoise_(memoise)
 {
     const std::size_t n = text.size();
     opens_.assign(n + 1, 0);
@@ -76,7 +76,7 @@ TermChecks::TermChecks(std::string_view text, const CompileTables& tables)
         }
         if (text[i] == ',') commas_.push_back(static_cast<std::uint32_t>(i));
     }
-    if (n <= kDenseLimit) {
+    if (memoise && n <= kDenseLimit) {
         dense_ = static_cast<std::uint32_t*>(std::calloc(stride_ * stride_, sizeof(std::uint32_t)));
         if (!dense_) throw std::bad_alloc();
     }

@@ -61,7 +61,9 @@ const OperatorInfo& InfoOf(Operator op);
 class TermChecks
 {
   public:
-    TermChecks(std::string_view text, const CompileTables& tables);
+    // memoise = false re-validates every time, as the plain algorithm does
+    // (exponential; kept to check that remembering changes no answer).
+    TermChecks(std::string_view text, const CompileTables& tables, bool memoise = true);
     TermChecks(const TermChecks&) = delete;
     TermChecks& operator=(const TermChecks&) = delete;
     ~TermChecks();
@@ -101,6 +103,7 @@ class TermChecks
     std::vector<std::uint32_t> opens_, closes_, nextOpen_, identifierEnd_;
     std::vector<std::uint32_t> occurrences_[opCount];
     std::vector<std::uint32_t> commas_;
+    bool memoise_;
     std::uint32_t* dense_ = nullptr; // two bits per class for each piece
     std::unordered_map<std::uint64_t, std::uint32_t> sparse_;
 };
