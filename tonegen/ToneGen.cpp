@@ -50,8 +50,6 @@ std::uint32_t GetLe32(const std::uint8_t* at)
 
 } // namespace
 
-TToneGen::TToneGen() : TToneGen(platform::DefaultSoundDevice()) {}
-
 TToneGen::TToneGen(std::shared_ptr<platform::SoundDevice> device)
     : device_(device ? std::move(device) : platform::SilentSoundDevice())
 {

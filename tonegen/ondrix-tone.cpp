@@ -1,5 +1,7 @@
 // ondrix-tone: makes a tone with the tone generator from command-line options
 // and writes it to a WAV file and/or plays it. Scripts use it for test tones.
+// Built twice: ondrix-tone itself, which hands --play over to ondrix-tone-play
+// (ONDRIX_TONE_PLAYER), the same program linked with the sound output.
 
 #include "platform/SoundDevice.h"
 #include "tonegen/ToneGen.h"
@@ -15,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -236,6 +239,22 @@ Request ApplyOptions(TToneGen& tone, const std::vector<std::string_view>& args)
     return request;
 }
 
+#ifndef ONDRIX_TONE_PLAYER
+// Playing is left to a sibling program linked with the sound server's client
+// library, so that making files starts as fast as a plain C program.
+int RunPlayer(char** argv)
+{
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    std::string player = length > 0 ? std::string(self, static_cast<std::size_t>(length)) : std::string();
+    player = player.substr(0, player.rfind('/') + 1) + "ondrix-tone-play";
+    ::execv(player.c_str(), argv);
+    std::fprintf(stderr, "ondrix-tone: cannot start '%s' to play the tone: %s\n", player.c_str(),
+                 std::strerror(errno));
+    return kExitFailed;
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -248,12 +267,13 @@ int main(int argc, char** argv)
         }
     }
 
-    // Only playing needs the sound server; writing a file stays quiet and quick.
-    bool play = false;
-    for (std::string_view arg : args)
-        play = play || arg == "--play";
+    // Writing a file never touches the sound server.
+#ifdef ONDRIX_TONE_PLAYER
+    const bool play = std::find(args.begin(), args.end(), "--play") != args.end();
     TToneGen tone(play ? ondrix::platform::DefaultSoundDevice() : ondrix::platform::SilentSoundDevice());
-
+#else
+    TToneGen tone(ondrix::platform::SilentSoundDevice());
+#endif
     Request request;
     try {
         request = ApplyOptions(tone, args);
@@ -262,6 +282,9 @@ int main(int argc, char** argv)
                      error.message.c_str());
         return kExitUsage;
     }
+#ifndef ONDRIX_TONE_PLAYER
+    if (request.play) return RunPlayer(argv);
+#endif
 
     const bool generated = request.envelope ? tone.PrepareADSR() : tone.Prepare();
     if (!generated) {

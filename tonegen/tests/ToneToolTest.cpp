@@ -32,9 +32,9 @@ class ToneTool : public ::testing::Test
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    ToolRun Tone(const std::string& args) const
+    ToolRun Tone(const std::string& args, const std::string& environment = "") const
     {
-        const std::string command = std::string(ONDRIX_TONE_BIN) + " " + args + " >" +
+        const std::string command = environment + " " + std::string(ONDRIX_TONE_BIN) + " " + args + " >" +
                                     (dir / "stdout").string() + " 2>" + (dir / "stderr").string() +
                                     " </dev/null";
         const int status = std::system(command.c_str());
@@ -112,6 +112,14 @@ TEST_F(ToneTool, FormatOptionsReachTheFile)
     EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_U8);
     EXPECT_EQ(info.frames, 250 * 441 / 10);
     sf_close(sf);
+}
+
+TEST_F(ToneTool, PlaysSilentlyWithoutASoundServer)
+{
+    const ToolRun run =
+        Tone("--play --duration 20 --out " + Wav("p.wav"), "PULSE_SERVER=unix:" + (dir / "none").string());
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(fs::file_size(Wav("p.wav")), 2u * 20 * 96 + 76);
 }
 
 TEST_F(ToneTool, FailedExportExitsWithOne)
