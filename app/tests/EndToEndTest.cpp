@@ -169,5 +169,19 @@ TEST_F(EndToEndTest, AtomFlagDeletesTheBookedAtomsAndExitsZero)
     EXPECT_TRUE(std::filesystem::is_empty(atomTable));
 }
 
+TEST_F(EndToEndTest, TerminationSignalRunsTheShutdown)
+{
+    const std::string atom = AddAtom("running");
+    for (int signal : {SIGTERM, SIGINT}) {
+        TProcess ondrix(ONDRIX_BIN, {"/hide", "/atom=" + atom}, env, folder.Path() / "out");
+        ASSERT_TRUE(Eventually([&] { return std::filesystem::exists(atomTable / atom); })) << ondrix.Errors();
+        ::kill(ondrix.Pid(), signal);
+        EXPECT_EQ(ondrix.Wait(30s), 128 + signal) << ondrix.Errors();
+        // The shutdown stopped the waiter, which took back its booking.
+        EXPECT_FALSE(std::filesystem::exists(atomTable / atom));
+    }
+    EXPECT_EQ(Atom("name", atom).first, 0);
+}
+
 } // namespace
 } // namespace ondrix::app::testing

@@ -24,6 +24,7 @@ class TProcess
     // has not ended within `limit`.
     std::optional<int> Wait(std::chrono::milliseconds limit);
     void Kill();
+    pid_t Pid() const { return pid_; }
 
     std::string Output() const;
     std::string Errors() const;
