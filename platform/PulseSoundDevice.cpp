@@ -14,8 +14,8 @@ namespace {
 
 // Target latency of the playback stream: how much is queued at the server.
 // It bounds how late Stop and volume changes are heard.
-constexpr pa_usec_t kTargetLatency = 20 * PA_USEC_PER_MSEC;
-constexpr pa_usec_t kRequestSize = 5 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t kTargetLatency = 50 * PA_USEC_PER_MSEC;
+constexpr pa_usec_t kRequestSize = 10 * PA_USEC_PER_MSEC;
 // After the drain: how long the sink may still hold the sound's tail.
 constexpr pa_usec_t kLongestPlayOut = 2 * PA_USEC_PER_SEC;
 constexpr pa_usec_t kPlayOutMargin = 5 * PA_USEC_PER_MSEC;

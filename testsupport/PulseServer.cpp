@@ -204,13 +204,16 @@ void PulseServer::Start()
 
     // -n: no default script; as root (CI) these flags keep it a per-user
     // server in the private folder. Anonymous access is safe: the socket
-    // lives in a folder only this user can enter.
+    // lives in a folder only this user can enter. Without rewinds the
+    // monitor carries exactly what the sink plays: a rewinding sink re-mixes
+    // what it had rendered ahead when a stream joins or catches up, and the
+    // monitor, which has passed the old mix on, skips as much of the new.
     const std::string log = directory_ + "/pulse.log";
     pid_ = Spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
                   "--system=no", "--log-target=file:" + log, "-L",
                   "module-native-protocol-unix auth-anonymous=1", "-L",
                   std::string("module-null-sink sink_name=") + SinkName() +
-                      " sink_properties=device.description=Ondrix-Test-Null",
+                      " sink_properties=device.description=Ondrix-Test-Null norewinds=1",
                   "-L", "module-always-sink"});
     if (pid_ <= 0) {
         whyUnavailable_ = "cannot start pulseaudio";
@@ -297,8 +300,15 @@ bool PulseServer::KeepSinkAwake()
         if (keepAwakePid_ <= 0) return false;
     }
     // Idle, the null sink renders in blocks of up to 2 s; the silent stream
-    // brings that down to a few milliseconds once it is connected.
+    // brings that down to a few milliseconds, but only from the next block
+    // on. Suspending and resuming the sink starts that block at once.
     const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    std::string inputs;
+    while (std::chrono::steady_clock::now() < deadline &&
+           (!Pactl({"list", "short", "sink-inputs"}, &inputs) || inputs.empty()))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    Pactl({"suspend-sink", SinkName(), "1"});
+    Pactl({"suspend-sink", SinkName(), "0"});
     while (std::chrono::steady_clock::now() < deadline) {
         std::string text;
         if (Pactl({"list", "sinks"}, &text)) {
