@@ -121,7 +121,8 @@ struct PulseSoundDevice::Sound
     pa_time_event* playOut = nullptr; // the wait for the drained tail to be heard
     std::vector<std::uint8_t> frames; // stereo, whole frames
     SampleEncoding encoding = SampleEncoding::Signed16;
-    std::size_t next = 0; // next byte of `frames` to send
+    std::size_t frameBytes = 4; // one left and one right sample
+    std::size_t next = 0;       // next byte of `frames` to send
     bool loop = false;
     bool ended = false; // played out, or the stream failed
     bool failed = false;
@@ -150,7 +151,13 @@ struct PulseSoundDevice::Sound
             void* buffer = nullptr;
             std::size_t length = request;
             if (pa_stream_begin_write(stream, &buffer, &length) < 0 || length == 0) return;
+            // Whole frames only, so that every piece starts on a left sample.
             length = std::min(length, request);
+            length -= length % sound->frameBytes;
+            if (length == 0) {
+                pa_stream_cancel_write(stream);
+                return;
+            }
             std::size_t filled = 0;
             auto* out = static_cast<std::uint8_t*>(buffer);
             while (filled < length) {
@@ -349,6 +356,7 @@ bool PulseSoundDevice::Play(const std::uint8_t* image, std::size_t size, PlayMod
     sound->device = this;
     sound->frames = StereoCopy(*wav); // before taking the lock: it may be large
     sound->encoding = wav->encoding;
+    sound->frameBytes = 2 * (wav->bytesPerFrame / wav->channels);
     sound->loop = mode == PlayMode::AsyncLoop;
 
     MainloopLock lock(mainloop_);
