@@ -23,14 +23,23 @@ constexpr ClassSet kRightOfDifference = kOperands | Bit(tcProduct) | kDivisionLi
 constexpr ClassSet kRightOfQuotient = kOperands | Bit(tcPower) | kCalls;
 constexpr ClassSet kPowerOperand = kOperands | kCalls;
 
+// Which operator characters (bits of TermChecks::HardOperator: + - * / ^) an
+// operand of each class set can never hold outside brackets, except as its
+// first character: follows from the class tables by induction.
+constexpr unsigned kNoSum = 1u << 0;
+constexpr unsigned kNoSumOrDifference = kNoSum | 1u << 1;
+constexpr unsigned kNoProduct = kNoSumOrDifference | 1u << 2;
+constexpr unsigned kNoQuotient = kNoProduct | 1u << 3;
+constexpr unsigned kNoPower = kNoQuotient | 1u << 4;
+
 const OperatorInfo kOperators[opCount] = {
-    {tcSum, "+", kLeftOfSum, kRightOfSum},
-    {tcDifference, "-", kLeftOfSum, kRightOfDifference},
-    {tcProduct, "*", kLeftOfProduct, kRightOfDifference},
-    {tcIntDivide, "DIV", kLeftOfProduct, kRightOfQuotient},
-    {tcModulo, "MOD", kLeftOfProduct, kRightOfQuotient},
-    {tcQuotient, "/", kLeftOfProduct, kRightOfQuotient},
-    {tcPower, "^", kPowerOperand, kPowerOperand},
+    {tcSum, "+", kLeftOfSum, kRightOfSum, kNoSum, 0},
+    {tcDifference, "-", kLeftOfSum, kRightOfDifference, kNoSum, kNoSumOrDifference},
+    {tcProduct, "*", kLeftOfProduct, kRightOfDifference, kNoProduct, kNoSumOrDifference},
+    {tcIntDivide, "DIV", kLeftOfProduct, kRightOfQuotient, kNoProduct, kNoQuotient},
+    {tcModulo, "MOD", kLeftOfProduct, kRightOfQuotient, kNoProduct, kNoQuotient},
+    {tcQuotient, "/", kLeftOfProduct, kRightOfQuotient, kNoProduct, kNoQuotient},
+    {tcPower, "^", kPowerOperand, kPowerOperand, kNoPower, kNoPower},
 };
 
 // Classes in the order the validity test tries them.
@@ -57,24 +66,71 @@ TermChecks::TermChecks(std::string_view text, const CompileTables& tables, bool 
     : text_(text), tables_(tables), stride_(text.size() + 1), memoise_(memoise)
 {
     const std::size_t n = text.size();
-    opens_.assign(n + 1, 0);
-    closes_.assign(n + 1, 0);
+    depth_.assign(n + 1, 0);
     nextOpen_.assign(n + 1, static_cast<std::uint32_t>(n));
     identifierEnd_.assign(n + 1, static_cast<std::uint32_t>(n));
+    nextShallower_.assign(n + 1, static_cast<std::uint32_t>(n + 1));
     for (std::size_t i = 0; i < n; ++i) {
-        opens_[i + 1] = opens_[i] + (text[i] == '(');
-        closes_[i + 1] = closes_[i] + (text[i] == ')');
+        depth_[i + 1] = depth_[i] + (text[i] == '(') - (text[i] == ')');
+        minDepth_ = std::min(minDepth_, depth_[i + 1]);
+    }
+    std::vector<std::uint32_t> pending; // positions still waiting for a shallower one
+    for (std::size_t p = 0; p <= n; ++p) {
+        while (!pending.empty() && depth_[p] < depth_[pending.back()]) {
+            nextShallower_[pending.back()] = static_cast<std::uint32_t>(p);
+            pending.pop_back();
+        }
+        pending.push_back(static_cast<std::uint32_t>(p));
     }
     for (std::size_t i = n; i-- > 0;) {
         nextOpen_[i] = text[i] == '(' ? static_cast<std::uint32_t>(i) : nextOpen_[i + 1];
         identifierEnd_[i] = IsIdentifierChar(text[i]) ? identifierEnd_[i + 1] : static_cast<std::uint32_t>(i);
     }
+    const std::size_t depths =
+        static_cast<std::size_t>(*std::max_element(depth_.begin(), depth_.end()) - minDepth_) + 1;
+    for (auto& byDepth : occurrencesByDepth_)
+        byDepth.resize(depths);
     for (std::size_t i = 0; i < n; ++i) {
         for (unsigned op = 0; op < opCount; ++op) {
-            if (text.substr(i, kOperators[op].symbol.size()) == kOperators[op].symbol)
+            if (text.substr(i, kOperators[op].symbol.size()) == kOperators[op].symbol) {
                 occurrences_[op].push_back(static_cast<std::uint32_t>(i));
+                occurrencesByDepth_[op][static_cast<std::size_t>(depth_[i] - minDepth_)].push_back(
+                    static_cast<std::uint32_t>(i));
+            }
         }
         if (text[i] == ',') commas_.push_back(static_cast<std::uint32_t>(i));
+    }
+    for (auto& byDepth : hardByDepth_)
+        byDepth.resize(depths);
+    for (std::size_t i = 1; i < n; ++i) {
+        unsigned kind = hoCount;
+        switch (text[i]) {
+        case '+':
+        case '-': {
+            // A sign follows an operator (or a bracket or comma); an exponent sign follows "E".
+            const char before = text[i - 1];
+            const bool afterWord =
+                i >= 3 && (text.substr(i - 3, 3) == "DIV" || text.substr(i - 3, 3) == "MOD");
+            const bool mayBeSign =
+                std::string_view("+-*/^(,E").find(before) != std::string_view::npos || afterWord;
+            if (!mayBeSign) kind = text[i] == '+' ? hoPlus : hoMinus;
+            break;
+        }
+        case '*':
+            kind = hoTimes;
+            break;
+        case '/':
+            kind = hoSlash;
+            break;
+        case '^':
+            kind = hoCaret;
+            break;
+        default:
+            break;
+        }
+        if (kind != hoCount)
+            hardByDepth_[kind][static_cast<std::size_t>(depth_[i] - minDepth_)].push_back(
+                static_cast<std::uint32_t>(i));
     }
     if (memoise && n <= kDenseLimit) {
         dense_ = static_cast<std::uint32_t*>(std::calloc(stride_ * stride_, sizeof(std::uint32_t)));
@@ -96,6 +152,8 @@ std::uint32_t& TermChecks::Entry(std::size_t b, std::size_t e)
 bool TermChecks::Is(TermClass c, std::size_t b, std::size_t e)
 {
     if (b >= e) return false;
+    if (!memoise_) return Compute(c, b, e); // literally: no shortcuts at all
+    if (!Nested(b, e)) return false;
     const unsigned known = (Entry(b, e) >> (2 * c)) & 3u;
     if (known != 0) return known == 3u;
     const bool result = Compute(c, b, e);
@@ -192,9 +250,32 @@ bool TermChecks::SplitExists(Operator op, std::size_t b, std::size_t e)
 {
     const OperatorInfo& info = kOperators[op];
     const std::size_t width = info.symbol.size();
-    const auto& positions = occurrences_[op];
-    for (auto it = std::lower_bound(positions.begin(), positions.end(), b); it != positions.end() && *it < e;
-         ++it) {
+    // A nested piece (Is checked it) can only be split at its own depth: the
+    // occurrences elsewhere leave unbalanced sides and would be passed over.
+    const auto& positions = memoise_
+                                ? occurrencesByDepth_[op][static_cast<std::size_t>(depth_[b] - minDepth_)]
+                                : occurrences_[op];
+    std::size_t first = b, last = e; // candidates k with first <= k < last
+    if (memoise_) {
+        if (width == 1 && text_[b] == info.symbol[0]) return false; // the search would end at once
+        // The left operand (b, k) may not hold these after its first character...
+        for (unsigned kind = 0; kind < hoCount; ++kind) {
+            if (!(info.leftForbids & (1u << kind))) continue;
+            const auto& hard = HardAt(kind, b);
+            const auto it = std::upper_bound(hard.begin(), hard.end(), b);
+            if (it != hard.end() && *it < e) last = std::min<std::size_t>(last, *it + 1);
+        }
+        // ...and the right operand (k + width, e) none after its first character.
+        for (unsigned kind = 0; kind < hoCount; ++kind) {
+            if (!(info.rightForbids & (1u << kind))) continue;
+            const auto& hard = HardAt(kind, b);
+            auto it = std::lower_bound(hard.begin(), hard.end(), e);
+            if (it != hard.begin() && *--it > b && *it >= width)
+                first = std::max<std::size_t>(first, *it - width);
+        }
+    }
+    for (auto it = std::lower_bound(positions.begin(), positions.end(), first);
+         it != positions.end() && *it < e && *it < last; ++it) {
         const std::size_t k = *it;
         if (width == 1) {
             if (k == b || k == e - 1) return false;

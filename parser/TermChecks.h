@@ -55,6 +55,8 @@ struct OperatorInfo
     std::string_view symbol;
     ClassSet left;
     ClassSet right;
+    unsigned leftForbids;  // hard operator kinds the left operand cannot hold
+    unsigned rightForbids; // and the right operand
 };
 const OperatorInfo& InfoOf(Operator op);
 
@@ -77,9 +79,12 @@ class TermChecks
     bool IsAnyOf(ClassSet classes, std::size_t b, std::size_t e, bool* asBracketed = nullptr);
     // The validity test; *asBracketed as above.
     bool IsValid(std::size_t b, std::size_t e, bool* asBracketed = nullptr);
-    bool Balanced(std::size_t b, std::size_t e) const
+    bool Balanced(std::size_t b, std::size_t e) const { return depth_[e] == depth_[b]; }
+    // Balanced and never closing a bracket it did not open. Every term of every
+    // class is nested like this, so no other piece needs to be examined.
+    bool Nested(std::size_t b, std::size_t e) const
     {
-        return opens_[e] - opens_[b] == closes_[e] - closes_[b];
+        return depth_[e] == depth_[b] && nextShallower_[b] > e;
     }
     // Position of the first "(" at or after b, or the text's length.
     std::size_t FirstOpen(std::size_t b) const { return nextOpen_[b]; }
@@ -100,8 +105,24 @@ class TermChecks
     std::string_view text_;
     const CompileTables& tables_;
     std::size_t stride_;
-    std::vector<std::uint32_t> opens_, closes_, nextOpen_, identifierEnd_;
+    // depth_[i]: "(" minus ")" among the first i characters.
+    std::vector<std::int32_t> depth_;
+    std::int32_t minDepth_ = 0;
+    // nextShallower_[i]: the first p > i with depth_[p] < depth_[i], or beyond the end.
+    std::vector<std::uint32_t> nextShallower_, nextOpen_, identifierEnd_;
     std::vector<std::uint32_t> occurrences_[opCount];
+    // The same occurrences by bracket depth (index depth - minDepth_): only those
+    // at the depth of a piece's start can split it.
+    std::vector<std::vector<std::uint32_t>> occurrencesByDepth_[opCount];
+    // Operator characters that can only be operators where they stand (a "+" or
+    // "-" that is no sign or exponent sign, every "*", "/" and "^"), by depth.
+    // An operand that may not hold an operator of that kind cannot reach across one.
+    enum HardOperator : unsigned { hoPlus, hoMinus, hoTimes, hoSlash, hoCaret, hoCount };
+    std::vector<std::vector<std::uint32_t>> hardByDepth_[hoCount];
+    const std::vector<std::uint32_t>& HardAt(unsigned kind, std::size_t b) const
+    {
+        return hardByDepth_[kind][static_cast<std::size_t>(depth_[b] - minDepth_)];
+    }
     std::vector<std::uint32_t> commas_;
     bool memoise_;
     std::uint32_t* dense_ = nullptr; // two bits per class for each piece
