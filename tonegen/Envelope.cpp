@@ -1,60 +1,18 @@
 #include "tonegen/Envelope.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 namespace ondrix::tonegen {
-namespace {
 
-class FrameAccess
-{
-  public:
-    FrameAccess(std::uint8_t* data, int bytesPerSample, int channels)
-        : data_(data), sixteenBit_(bytesPerSample == 2), channels_(channels),
-          frameBytes_(static_cast<std::size_t>(bytesPerSample) * channels)
-    {
-    }
-
-    // The frame's left sample as a signed value.
-    std::int64_t Left(std::int64_t frame) const
-    {
-        const std::uint8_t* at = data_ + frame * frameBytes_;
-        if (sixteenBit_) {
-            std::int16_t sample;
-            std::memcpy(&sample, at, 2);
-            return sample;
-        }
-        return static_cast<std::int64_t>(at[0]) - 128;
-    }
-
-    void Write(std::int64_t frame, std::int64_t value)
-    {
-        std::uint8_t* at = data_ + frame * frameBytes_;
-        for (int c = 0; c < channels_; ++c) {
-            if (sixteenBit_) {
-                const auto sample = static_cast<std::uint16_t>(value);
-                std::memcpy(at + 2 * c, &sample, 2);
-            } else {
-                at[c] = static_cast<std::uint8_t>(value + 128);
-            }
-        }
-    }
-
-  private:
-    std::uint8_t* data_;
-    bool sixteenBit_;
-    int channels_;
-    std::size_t frameBytes_;
-};
-
-} // namespace
-
-void ApplyEnvelope(const EnvelopeSettings& envelope, std::uint8_t* data, std::size_t dataLength,
-                   int bytesPerSample, int channels)
+EnvelopeShaper::EnvelopeShaper(const EnvelopeSettings& envelope, std::size_t dataLength, int bytesPerSample,
+                               int channels)
+    : sixteenBit_(bytesPerSample == 2), channels_(channels)
 {
     const std::int64_t frameBytes = static_cast<std::int64_t>(bytesPerSample) * channels;
     const auto length = static_cast<std::int64_t>(dataLength);
-    const std::int64_t lastFrame = length / frameBytes; // N: just after the last whole frame
+    lastFrame_ = length / frameBytes;
 
     std::int64_t a = envelope.attack, h = envelope.hold, d = envelope.decay, rl = envelope.release;
     const std::int64_t s = envelope.sustain;
@@ -68,43 +26,88 @@ void ApplyEnvelope(const EnvelopeSettings& envelope, std::uint8_t* data, std::si
     const std::int64_t u = 100 - a - h - d - rl;
     const double g = static_cast<double>(s) / 100;
 
-    FrameAccess frames(data, bytesPerSample, channels);
     std::int64_t start = 0;
     auto share = [&](std::int64_t percent) { return percent * length / (frameBytes * 100); };
-    // Runs one segment over frames start … start + L; a segment of no length
-    // writes nothing (its gain would divide by zero). Frames after N are
-    // padding, whose silence every segment leaves as it is, so they are not
-    // visited.
-    auto segment = [&](std::int64_t percent, std::int64_t L, auto gain) {
+    // A segment of no length would divide by zero: it shapes nothing.
+    auto add = [&](Kind kind, std::int64_t percent, std::int64_t L, auto factorOf) {
         if (percent <= 0 || L <= 0) return;
-        for (std::int64_t k = 0; k <= L && start + k <= lastFrame; ++k)
-            frames.Write(start + k, gain(k, frames.Left(start + k)));
+        segments_[segmentCount_++] = {kind, start, L, factorOf(static_cast<double>(L))};
         start += L + 1;
     };
+    add(Kind::Attack, a, share(a), [](double L) { return 1.0 / L; });
+    add(Kind::Hold, h, share(h), [](double) { return 0.0; });
+    add(Kind::Decay, d, share(d), [&](double L) { return static_cast<double>(100 - s) / L / 100; });
+    add(Kind::Sustain, u, rl == 0 ? lastFrame_ - start : share(u), [&](double) { return g; });
+    add(Kind::Release, rl, lastFrame_ - start, [&](double L) { return g / L; });
+}
+
+void EnvelopeShaper::Apply(std::uint8_t* data, std::int64_t first, std::int64_t count) const
+{
+    const std::int64_t end = std::min(first + count, lastFrame_ + 1);
+    if (first >= end) return;
+    if (sixteenBit_)
+        channels_ == 2 ? ApplyAs<true, 2>(data, first, end) : ApplyAs<true, 1>(data, first, end);
+    else
+        channels_ == 2 ? ApplyAs<false, 2>(data, first, end) : ApplyAs<false, 1>(data, first, end);
+}
+
+template <bool SixteenBit, int Channels>
+void EnvelopeShaper::ApplyAs(std::uint8_t* data, std::int64_t first, std::int64_t end) const
+{
+    constexpr std::int64_t kFrameBytes = (SixteenBit ? 2 : 1) * Channels;
     auto trunc = [](double v) { return static_cast<std::int64_t>(std::trunc(v)); };
 
-    {
-        const std::int64_t L = share(a);
-        const double rise = L > 0 ? 1.0 / static_cast<double>(L) : 0;
-        segment(a, L,
-                [&](std::int64_t k, std::int64_t x) { return trunc(static_cast<double>(k * x) * rise); });
+    for (int i = 0; i < segmentCount_; ++i) {
+        const Segment& seg = segments_[i];
+        const std::int64_t from = std::max(first, seg.start);
+        const std::int64_t to = std::min(end, seg.start + seg.length + 1);
+        for (std::int64_t frame = from; frame < to; ++frame) {
+            std::uint8_t* at = data + frame * kFrameBytes;
+            std::int64_t x;
+            if constexpr (SixteenBit) {
+                std::int16_t left;
+                std::memcpy(&left, at, 2);
+                x = left;
+            } else {
+                x = static_cast<std::int64_t>(at[0]) - 128;
+            }
+            const std::int64_t k = frame - seg.start;
+            std::int64_t y;
+            switch (seg.kind) {
+            case Kind::Attack:
+                y = trunc(static_cast<double>(k * x) * seg.factor);
+                break;
+            case Kind::Hold:
+                y = x;
+                break;
+            case Kind::Decay:
+                y = x - trunc(static_cast<double>(k * x) * seg.factor);
+                break;
+            case Kind::Sustain:
+                y = trunc(static_cast<double>(x) * seg.factor);
+                break;
+            default:
+                y = trunc(static_cast<double>((seg.length - k) * x) * seg.factor);
+                break;
+            }
+            for (int c = 0; c < Channels; ++c) {
+                if constexpr (SixteenBit) {
+                    const auto sample = static_cast<std::uint16_t>(y);
+                    std::memcpy(at + 2 * c, &sample, 2);
+                } else {
+                    at[c] = static_cast<std::uint8_t>(y + 128);
+                }
+            }
+        }
     }
-    segment(h, share(h), [](std::int64_t, std::int64_t x) { return x; });
-    {
-        const std::int64_t L = share(d);
-        const double fall = L > 0 ? static_cast<double>(100 - s) / static_cast<double>(L) / 100 : 0;
-        segment(d, L,
-                [&](std::int64_t k, std::int64_t x) { return x - trunc(static_cast<double>(k * x) * fall); });
-    }
-    segment(u, rl == 0 ? lastFrame - start : share(u),
-            [&](std::int64_t, std::int64_t x) { return trunc(static_cast<double>(x) * g); });
-    {
-        const std::int64_t L = lastFrame - start;
-        const double fade = L > 0 ? g / static_cast<double>(L) : 0;
-        segment(rl, L, [&](std::int64_t k, std::int64_t x) {
-            return trunc(static_cast<double>((L - k) * x) * fade);
-        });
-    }
+}
+
+void ApplyEnvelope(const EnvelopeSettings& envelope, std::uint8_t* data, std::size_t dataLength,
+                   int bytesPerSample, int channels)
+{
+    const EnvelopeShaper shaper(envelope, dataLength, bytesPerSample, channels);
+    const std::int64_t frames = static_cast<std::int64_t>(dataLength) / (bytesPerSample * channels) + 1;
+    shaper.Apply(data, 0, frames);
 }
 
 } // namespace ondrix::tonegen

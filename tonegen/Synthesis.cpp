@@ -1,5 +1,6 @@
 #include "tonegen/Synthesis.h"
 
+#include "tonegen/Envelope.h"
 #include "tonegen/WaveHeader.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <numbers>
+#include <optional>
 #include <vector>
 
 namespace ondrix::tonegen {
@@ -60,19 +62,39 @@ int CollectComponents(const SynthesisSettings& s, Component (&out)[1 + kAMSlotCo
     return count;
 }
 
-// Delphi-compatible private generator: a 32-bit linear congruence whose
-// Random(N) is the high word of seed × N.
+// The private noise generator: a 32-bit linear congruence whose Random(N) is
+// the high word of seed × N.
 class NoiseGenerator
 {
   public:
+    static constexpr std::uint32_t kMultiplier = 134775813u;
+
+    explicit NoiseGenerator(std::uint32_t seed) : seed_(seed) {}
+
     std::uint32_t Random(std::uint32_t range)
     {
-        seed_ = seed_ * 134775813u + 1u;
+        seed_ = seed_ * kMultiplier + 1u;
         return static_cast<std::uint32_t>((static_cast<std::uint64_t>(seed_) * range) >> 32);
     }
 
+    // The seed after `draws` further draws, without drawing them.
+    static std::uint32_t Skip(std::uint32_t seed, std::uint64_t draws)
+    {
+        std::uint32_t mul = kMultiplier, add = 1u; // one step: s → mul·s + add
+        std::uint32_t accMul = 1u, accAdd = 0u;    // steps taken so far
+        for (; draws != 0; draws >>= 1) {
+            if (draws & 1u) {
+                accMul *= mul;
+                accAdd = accAdd * mul + add;
+            }
+            add = add * mul + add;
+            mul *= mul;
+        }
+        return accMul * seed + accAdd;
+    }
+
   private:
-    std::uint32_t seed_ = 1;
+    std::uint32_t seed_;
 };
 
 // Sample writers for each PCM layout. A contribution is the value to add to a
@@ -108,7 +130,7 @@ template <bool EightBit, bool Stereo> struct Pcm
 
 // The values of one period, sample by sample from its start. Every period
 // restarts the same sequence (Ω, Step and H keep their first-period values),
-// so a period's samples can be computed once and reused.
+// so a period's samples are computed once and reused.
 class PeriodShape
 {
   public:
@@ -172,94 +194,138 @@ class PeriodShape
     std::int64_t j_ = 0;
 };
 
-template <bool EightBit, bool Stereo> class ComponentMixer
+// One component's running state while it is mixed frame range by frame range.
+template <bool EightBit, bool Stereo> class Voice
 {
     using Out = Pcm<EightBit, Stereo>;
     using Contribution = typename Out::Contribution;
 
   public:
-    ComponentMixer(std::uint8_t* data, std::size_t length, int rate, NoiseGenerator& noise)
-        : data_(data), length_(length), rate_(rate), noise_(noise)
+    // `noiseSeed` is where this component's noise starts (unused for the others).
+    Voice(const Component& c, int rate, std::uint32_t noiseSeed) : noise_(noiseSeed)
     {
-    }
-
-    void Mix(const Component& c)
-    {
-        const double level = static_cast<double>(c.level);
+        const auto level = static_cast<double>(c.level);
         const double span = EightBit ? level * 254 / 100 : level * 65534 / 100;
         const double low = EightBit ? -(level * 127) / 100 : -(level * 32767) / 100;
-        if (c.wave == tgNoise) return MixNoise(span, low);
-
-        const double period = static_cast<double>(rate_) / c.frequency;
-        const auto firstLength = static_cast<std::int64_t>(std::trunc(period));
-        const std::int64_t half = static_cast<std::int64_t>(std::trunc(period + 0.5)) / 2;
+        if (c.wave == tgNoise) {
+            noisy_ = true;
+            noiseRange_ = static_cast<std::uint32_t>(static_cast<std::int64_t>(std::trunc(span + 1)));
+            noiseLow_ = low;
+            return;
+        }
+        period_ = static_cast<double>(rate) / c.frequency;
+        length_ = std::max<std::int64_t>(static_cast<std::int64_t>(std::trunc(period_)), 1);
+        const std::int64_t half = static_cast<std::int64_t>(std::trunc(period_ + 0.5)) / 2;
         // Above about 29400 Hz at 44100 samples/s a triangle has no half period to climb in.
-        if (c.wave == tgTriangle && half == 0) return;
-        MixPeriodic(PeriodShape(c.wave, span, low, firstLength, half), period, firstLength);
+        if (c.wave == tgTriangle && half == 0) {
+            silent_ = true;
+            return;
+        }
+        shape_.emplace(c.wave, span, low, length_, half);
     }
 
-  private:
-    void MixNoise(double span, double low)
+    void Mix(std::uint8_t* data, std::size_t frameCount)
     {
-        const auto range = static_cast<std::uint32_t>(static_cast<std::int64_t>(std::trunc(span + 1)));
-        for (std::size_t i = 0; i < length_; i += Out::kFrame)
-            Out::Add(data_ + i, Out::Of(static_cast<double>(noise_.Random(range)) + low));
-    }
-
-    void MixPeriodic(PeriodShape shape, double period, std::int64_t length)
-    {
-        table_.clear();
-        std::int64_t n = 1;
-        std::size_t i = 0;
-        while (i < length_) {
-            const auto periodLength = static_cast<std::size_t>(std::max<std::int64_t>(length, 1));
+        if (silent_) return;
+        if (noisy_) {
+            // Locals: the byte stores below could otherwise alias the members.
+            NoiseGenerator noise = noise_;
+            const std::uint32_t range = noiseRange_;
+            const double low = noiseLow_;
+            for (std::size_t f = 0; f < frameCount; ++f, data += Out::kFrame)
+                Out::Add(data, Out::Of(static_cast<double>(noise.Random(range)) + low));
+            noise_ = noise;
+            return;
+        }
+        while (frameCount > 0) {
+            const auto periodLength = static_cast<std::size_t>(length_);
             while (table_.size() < periodLength)
-                table_.push_back(Out::Of(shape.Next()));
-            const std::size_t framesLeft = (length_ - i + Out::kFrame - 1) / Out::kFrame;
-            const std::size_t count = std::min(periodLength, framesLeft);
-            const Contribution* values = table_.data();
-            std::uint8_t* at = data_ + i;
-            for (std::size_t j = 0; j < count; ++j, at += Out::kFrame)
-                Out::Add(at, values[j]);
-            i += count * Out::kFrame;
-            ++n;
-            const double start = std::trunc(static_cast<double>(n - 1) * period);
-            length = static_cast<std::int64_t>(std::trunc(static_cast<double>(n) * period - start));
+                table_.push_back(Out::Of(shape_->Next()));
+            const std::size_t count = std::min(periodLength - j_, frameCount);
+            const Contribution* values = table_.data() + j_;
+            for (std::size_t k = 0; k < count; ++k, data += Out::kFrame)
+                Out::Add(data, values[k]);
+            frameCount -= count;
+            j_ += count;
+            if (j_ == periodLength) {
+                // Period boundaries fall at Trunc(n × P).
+                j_ = 0;
+                ++n_;
+                const double start = std::trunc(static_cast<double>(n_ - 1) * period_);
+                length_ = std::max<std::int64_t>(
+                    static_cast<std::int64_t>(std::trunc(static_cast<double>(n_) * period_ - start)), 1);
+            }
         }
     }
 
-    std::uint8_t* data_;
-    std::size_t length_;
-    int rate_;
-    NoiseGenerator& noise_;
+  private:
+    bool silent_ = false;
+    bool noisy_ = false;
+    NoiseGenerator noise_;
+    std::uint32_t noiseRange_ = 0;
+    double noiseLow_ = 0;
+    double period_ = 0;
+    std::int64_t length_ = 1; // L of the current period
+    std::int64_t n_ = 1;      // number of the current period
+    std::size_t j_ = 0;       // frame within the current period
+    std::optional<PeriodShape> shape_;
     std::vector<Contribution> table_;
 };
 
+// Mixes block by block, so that each block is filled, mixed by every
+// component and shaped while it sits in the cache: the image is walked once.
 template <bool EightBit, bool Stereo>
-void MixAll(const Component* components, int count, std::uint8_t* data, std::size_t length, int rate)
+void Render(const Component* components, int count, int rate, const EnvelopeShaper* envelope,
+            std::uint8_t* data, std::size_t length, std::uint8_t silence)
 {
-    NoiseGenerator noise;
-    ComponentMixer<EightBit, Stereo> mixer(data, length, rate, noise);
-    for (int k = 0; k < count; ++k)
-        mixer.Mix(components[k]);
+    using Out = Pcm<EightBit, Stereo>;
+    const std::size_t frames = (length + Out::kFrame - 1) / Out::kFrame; // the last may spill
+
+    // Each noise component continues the sequence where the one before it ended.
+    std::vector<Voice<EightBit, Stereo>> voices;
+    voices.reserve(static_cast<std::size_t>(count));
+    std::uint32_t seed = 1;
+    for (int k = 0; k < count; ++k) {
+        voices.emplace_back(components[k], rate, seed);
+        if (components[k].wave == tgNoise) seed = NoiseGenerator::Skip(seed, frames);
+    }
+
+    constexpr std::size_t kBlockFrames = 16384 / Out::kFrame;
+    for (std::size_t first = 0; first < frames; first += kBlockFrames) {
+        const std::size_t n = std::min(kBlockFrames, frames - first);
+        std::uint8_t* block = data + first * Out::kFrame;
+        std::memset(block, silence, n * Out::kFrame);
+        for (auto& voice : voices)
+            voice.Mix(block, n);
+        if (envelope != nullptr)
+            envelope->Apply(data, static_cast<std::int64_t>(first), static_cast<std::int64_t>(n));
+    }
+    // The padding after the last frame written.
+    std::memset(data + frames * Out::kFrame, silence, length + kWavePadding - frames * Out::kFrame);
 }
 
 } // namespace
 
-void MixTone(const SynthesisSettings& settings, std::uint8_t* data, std::size_t dataLength)
+void RenderTone(const SynthesisSettings& settings, const EnvelopeSettings* envelope, std::uint8_t* data,
+                std::size_t dataLength)
 {
     Component components[1 + kAMSlotCount];
     const int count = CollectComponents(settings, components);
-    const int rate = LayoutOf(settings).sampleRate;
+    const PcmLayout layout = LayoutOf(settings);
+    std::optional<EnvelopeShaper> shaper;
+    if (envelope != nullptr) shaper.emplace(*envelope, dataLength, layout.bytesPerSample, layout.channels);
+    const EnvelopeShaper* shape = shaper ? &*shaper : nullptr;
+    const int rate = layout.sampleRate;
+    const std::uint8_t z = layout.silence;
     const bool eightBit = settings.resolution == tg8Bit;
     if (eightBit && settings.stereo)
-        MixAll<true, true>(components, count, data, dataLength, rate);
+        Render<true, true>(components, count, rate, shape, data, dataLength, z);
     else if (eightBit)
-        MixAll<true, false>(components, count, data, dataLength, rate);
+        Render<true, false>(components, count, rate, shape, data, dataLength, z);
     else if (settings.stereo)
-        MixAll<false, true>(components, count, data, dataLength, rate);
+        Render<false, true>(components, count, rate, shape, data, dataLength, z);
     else
-        MixAll<false, false>(components, count, data, dataLength, rate);
+        Render<false, false>(components, count, rate, shape, data, dataLength, z);
 }
 
 } // namespace ondrix::tonegen

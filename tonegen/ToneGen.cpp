@@ -2,7 +2,6 @@
 
 #include "platform/SoundDevice.h"
 #include "tonegen/AtomicFile.h"
-#include "tonegen/Envelope.h"
 #include "tonegen/NoteParser.h"
 #include "tonegen/Synthesis.h"
 #include "tonegen/WaveHeader.h"
@@ -377,22 +376,16 @@ bool TToneGen::Generate(bool withEnvelope)
     const std::size_t size = kWaveHeaderSize + dataLength + kWavePadding;
     std::unique_ptr<std::uint8_t[]> image(new (std::nothrow) std::uint8_t[size]);
     if (!image) return false;
-    std::memset(image.get(), layout.silence, size);
     std::memcpy(image.get(), header.data(), header.size());
-    MixTone(settings, image.get() + kWaveHeaderSize, dataLength);
+    RenderTone(settings, withEnvelope ? &envelope_ : nullptr, image.get() + kWaveHeaderSize, dataLength);
     image_ = std::move(image);
     imageSize_ = size;
 
+    // A generation with envelope leaves the shaped sound; one without leaves
+    // the envelope to be applied.
     waveDirty_ = false;
-    envelopeApplied_ = false;
-    envelopeDirty_ = true;
-    if (withEnvelope) {
-        ApplyEnvelope(envelope_, image_.get() + kWaveHeaderSize, dataLength, layout.bytesPerSample,
-                      layout.channels);
-        envelopeDirty_ = false;
-        waveDirty_ = false;
-        envelopeApplied_ = true;
-    }
+    envelopeApplied_ = withEnvelope;
+    envelopeDirty_ = !withEnvelope;
     return true;
 }
 
