@@ -17,6 +17,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sstream>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -30,15 +31,17 @@ namespace {
 constexpr auto kStartTimeout = std::chrono::seconds(10);
 constexpr auto kStopTimeout = std::chrono::seconds(3);
 
-bool FindProgram(const std::string& name)
+// The full path of a program found through PATH.
+std::optional<std::string> FindProgram(const std::string& name)
 {
     const char* path = std::getenv("PATH");
     std::stringstream folders(path != nullptr ? path : "/usr/bin:/bin");
     std::string folder;
     while (std::getline(folders, folder, ':')) {
-        if (!folder.empty() && access((folder + "/" + name).c_str(), X_OK) == 0) return true;
+        const std::string candidate = folder + "/" + name;
+        if (!folder.empty() && access(candidate.c_str(), X_OK) == 0) return candidate;
     }
-    return false;
+    return std::nullopt;
 }
 
 std::vector<char*> ArgumentVector(const std::vector<std::string>& arguments)
@@ -51,19 +54,25 @@ std::vector<char*> ArgumentVector(const std::vector<std::string>& arguments)
 }
 
 // Starts a program with stdin from /dev/null and stdout/stderr to `logFile`
-// (or /dev/null); -1 when it cannot be started.
+// (or /dev/null); -1 when it cannot be started. The program gets SIGTERM when
+// the thread that started it ends, so a test that dies (a crash, a sanitizer
+// stopping it) leaves no server behind.
 pid_t Spawn(const std::vector<std::string>& arguments, const std::string& logFile = "/dev/null")
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    const std::optional<std::string> program = FindProgram(arguments.at(0));
+    if (!program) return -1;
     std::vector<char*> argv = ArgumentVector(arguments);
-    pid_t pid = -1;
-    const int status = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return status == 0 ? pid : -1;
+    const pid_t parent = getpid();
+    const pid_t pid = fork();
+    if (pid != 0) return pid; // the child, or -1
+    // Only async-signal-safe calls from here on.
+    if (prctl(PR_SET_PDEATHSIG, SIGTERM) != 0 || getppid() != parent) _exit(126);
+    const int input = open("/dev/null", O_RDONLY);
+    const int output = open(logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+    if (input < 0 || output < 0 || dup2(input, 0) < 0 || dup2(output, 1) < 0 || dup2(output, 2) < 0)
+        _exit(126);
+    execve(program->c_str(), argv.data(), environ);
+    _exit(127);
 }
 
 // Runs a program to its end, collecting its standard output; its exit status,
@@ -180,8 +189,8 @@ void PulseServer::UnsetEnvironment(const char* name)
 
 void PulseServer::Start()
 {
-    if (!FindProgram("pulseaudio") || !FindProgram("pactl")) {
-        whyUnavailable_ = "pulseaudio or pactl is not installed (Debian packages pulseaudio and "
+    if (!FindProgram("pulseaudio") || !FindProgram("pactl") || !FindProgram("pacat")) {
+        whyUnavailable_ = "pulseaudio, pactl or pacat is not installed (Debian packages pulseaudio and "
                           "pulseaudio-utils); this test needs a real sound server";
         return;
     }
