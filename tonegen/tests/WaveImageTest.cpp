@@ -95,12 +95,5 @@ TEST(WaveImage, LastFrameSpillsIntoThePadding)
     EXPECT_EQ(testing::Sample16(tone, 2648), 0);
 }
 
-TEST(WaveImage, NoImageBeforeTheFirstGeneration)
-{
-    TToneGen tone(platform::SilentSoundDevice());
-    EXPECT_EQ(tone.GetDataBuffer(), nullptr);
-    EXPECT_EQ(tone.WaveImageSize(), 0u);
-}
-
 } // namespace
 } // namespace ondrix::tonegen
