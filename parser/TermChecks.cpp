@@ -32,7 +32,7 @@ constexpr unsigned kNoProduct = kNoSumOrDifference | 1u << 2;
 constexpr unsigned kNoQuotient = kNoProduct | 1u << 3;
 constexpr unsigned kNoPower = kNoQuotient | 1u << 4;
 
-const OperatorInfo kOperators[opCount] = {
+constexpr OperatorInfo kOperators[opCount] = {
     {tcSum, "+", kLeftOfSum, kRightOfSum, kNoSum, 0},
     {tcDifference, "-", kLeftOfSum, kRightOfDifference, kNoSum, kNoSumOrDifference},
     {tcProduct, "*", kLeftOfProduct, kRightOfDifference, kNoProduct, kNoSumOrDifference},

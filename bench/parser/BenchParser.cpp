@@ -123,7 +123,7 @@ void MuparserSetupOnly(benchmark::State& state)
     }
 }
 
-int RegisterAll()
+void RegisterAll()
 {
     SeedRandom(1);
     const auto& series = ondrix::bench::PanelSeries();
@@ -149,11 +149,16 @@ int RegisterAll()
                                      ondrix::bench::GeneratedExpression(length))
             ->Unit(benchmark::kMicrosecond);
     }
-    return 0;
 }
-
-const int registered = RegisterAll();
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv)
+{
+    RegisterAll();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

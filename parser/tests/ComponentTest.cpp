@@ -9,6 +9,18 @@ using namespace ondrix::parser::test;
 
 namespace {
 
+// Compiled while the program's static objects are still being built, as a
+// global parser of a host program might be.
+const bool kCompiledDuringStaticInitialisation = [] {
+    TMDParser parser;
+    return parser.CompileExpression("(X+1)*2");
+}();
+
+TEST(Lifecycle, UsableDuringStaticInitialisation)
+{
+    EXPECT_TRUE(kCompiledDuringStaticInitialisation);
+}
+
 TEST(Lifecycle, NewParser)
 {
     TMDParser parser;
