@@ -18,6 +18,7 @@ TOndrixServices RealOndrixServices()
         return platform::SettingsDirectory();
     };
     services.OpenAtomTableKey = [] { return std::make_shared<platform::VolatileValues>(); };
+    services.MasterVolume = platform::PulseMasterVolume();
     services.Dialogs = std::make_shared<TQtDialogs>();
     services.ConsoleOut = &std::cout;
     services.ConsoleIn = &std::cin;

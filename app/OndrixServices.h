@@ -3,6 +3,7 @@
 #include "app/Dialogs.h"
 #include "platform/GlobalAtoms.h"
 #include "platform/IoPort.h"
+#include "platform/MasterVolume.h"
 #include "platform/SerialLine.h"
 #include "platform/SettingsStore.h"
 #include "platform/SoundDevice.h"
@@ -38,6 +39,9 @@ struct TOndrixServices
 
     // The settings' volatile atom table; null when it cannot be opened.
     std::function<std::shared_ptr<platform::VolatileValues>()> OpenAtomTableKey;
+
+    // The desktop's master volume: the amplitude (null: it can be neither read nor set).
+    std::shared_ptr<platform::MasterVolume> MasterVolume;
 
     // Prompts, message boxes and save dialogs.
     std::shared_ptr<TDialogs> Dialogs;

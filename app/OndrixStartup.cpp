@@ -28,14 +28,13 @@ void TOndrix::FormCreate()
         if (ShowUsageIfAsked()) return;
         // Standard output serves as the console; there is nothing to hide.
 
-        // [amplitude and voltage] The close volume ("/nobackupvoltage",
-        // "/closevol"), the calibration ("/a", "/b") and the voltmeter type
-        // ("/rms", "/peak", "/pp") go here.
+        ApplyCloseVolumeSwitches();
+        ApplyCalibrationSwitches();
+        ApplyVoltmeterSwitches();
 
         ApplyAudioFrequencySwitch();
 
-        // [amplitude and voltage] The amplitude, set to the system volume as
-        // read now, then "/amp" (and "/vout"), go here.
+        ApplyAmplitudeSwitches();
 
         ApplyDurationSwitch();
         ApplyWaveformSwitches();
@@ -262,8 +261,7 @@ void TOndrix::FormDestroy()
     destroyed_ = true;
     AtomTableKey.reset();
     SettingsKey.reset();
-    // [amplitude and voltage] The volume is restored to CloseVolume here when
-    // it is 100 or less.
+    RestoreCloseVolume();
     ComHandle.reset();
     // A tick after this point reports the missing port instead of using it.
     Out32Proc = [](std::uint16_t, std::uint16_t) { throw std::runtime_error("inpout dll failed to load"); };

@@ -94,6 +94,9 @@ void TOndrix::CreateControls()
     connect(SpeedButton3, &QToolButton::clicked, this,
             [this] { OndrixApplication::Guarded([this] { SpeedButton3Click(); }); });
 
+    CreateAmplitudeControl();
+    CreateVoltmeterMenuItems();
+
     // The port toggles have no interval until a frequency is given.
     Timer1 = new TTimer(this, 0, false);
     Timer1->OnTimer = [this] { Timer1Timer(); };

@@ -4,13 +4,16 @@
 #include "app/DisplayWidgets.h"
 #include "app/OndrixServices.h"
 #include "app/Timer.h"
+#include "app/UpDown.h"
 #include "app/Waiter.h"
 #include "parser/MDParser.h"
 #include "tonegen/ToneGen.h"
+#include "voltage/CalibrationModel.h"
 #include "voltage/VoltmeterReadings.h"
 
 #include <QCheckBox>
 #include <QToolButton>
+#include <QAction>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -73,6 +76,10 @@ class TOndrix : public QWidget
     TTimer* Timer2;            // RTS toggle
     TTimer* Timer3;            // parallel port toggle
     TTimer* Timer6;            // the hide after start ("/hide")
+    TUpDown* UpDown2;          // amplitude in percent: 0..100, step 5
+    QAction* RMS1;             // the "Voltmeter Type" items, one checked
+    QAction* Peak1;
+    QAction* PeakToPeak1;
 
   private:
     TOndrixServices services_; // before ToneGen1, which plays through its device
@@ -130,6 +137,24 @@ class TOndrix : public QWidget
     // Writes the last generated tone to a WAV file; throws "WAV File failed".
     void RecordToFile(const std::string& fileName);
 
+    // --- Amplitude and voltage (OndrixAmplitude.cpp, OndrixVoltage.cpp) ---------
+    // The master volume in percent (a boosted output reads up to 254), or 255
+    // with a dated line on standard error when it cannot be read.
+    std::uint8_t GetSystemVolume();
+    // Moves UpDown2 to the amplitude (at most 100), then sets the master
+    // volume to it; false when the sound server did not take it.
+    bool SetSystemVolume(unsigned amplitude);
+    void UpDown2Click(TUDBtnType Button);
+    void EnterAmplitude1Click();
+    void RMS1Click(QAction* Sender);
+    void CalibrateVoltage1Click();
+    void SetAudioVoltage1Click();
+    voltage::Coefficients Calibration() const;
+    // The display's voltage reading for the amplitude and waveform, and its
+    // text: two decimals in the user's locale, "(def)" while uncalibrated.
+    double DisplayVoltage() const;
+    QString VoltageReadingText() const;
+
     // --- Error display ----------------------------------------------------------
     // An error nothing else handled: its message replaces the status text.
     void ApplicationEvents1Exception(const std::string& message);
@@ -139,6 +164,8 @@ class TOndrix : public QWidget
 
   private:
     void CreateControls();
+    void CreateAmplitudeControl();
+    void CreateVoltmeterMenuItems();
     QCheckBox* ConnectorBox(int id) const;
 
     // Start-up steps, in order.
@@ -151,7 +178,11 @@ class TOndrix : public QWidget
     void SplitCommandLine();
     void OpenSettingsKey();
     bool ShowUsageIfAsked(); // true: the program ends
+    void ApplyCloseVolumeSwitches();
+    void ApplyCalibrationSwitches();
+    void ApplyVoltmeterSwitches();
     void ApplyAudioFrequencySwitch();
+    void ApplyAmplitudeSwitches(); // also "/vout"
     void ApplyDurationSwitch();
     void ApplyWaveformSwitches();
     void ApplyRecordSwitch();
@@ -169,6 +200,8 @@ class TOndrix : public QWidget
     // Starts a waiter whose end quits the program with exit code 2.
     void StartWaiter(std::int32_t n);
     void StopWaiters();
+    // Shutdown: puts the master volume back to CloseVolume when it is 100 or less.
+    void RestoreCloseVolume();
 
     std::vector<std::string> commandLine_;
     std::vector<std::unique_ptr<TWaiter>> waiters_;
