@@ -26,7 +26,8 @@ struct Component
 
 // Whole hertz an AM slot sounds at, or 0 when it cannot sound. The mixer works
 // with 16-bit whole hertz: without the multiplier anything from 32768 Hz up
-// plays at 32767 Hz, and a value that is not a number never sounds.
+// plays at 32767 Hz, and a value that is not a number or infinite never
+// sounds. With it, an infinite product is simply above 20000 Hz.
 int SlotFrequency(const AMSlot& slot, std::int16_t carrier, bool useMultiplier)
 {
     const double value = slot.frequency;
@@ -37,6 +38,7 @@ int SlotFrequency(const AMSlot& slot, std::int16_t carrier, bool useMultiplier)
         if (product < 20) return 20;
         return static_cast<int>(std::trunc(product));
     }
+    if (std::isinf(value)) return 0;
     if (value >= 32768) return 32767;
     if (value < 1) return 0;
     return static_cast<int>(std::trunc(value));

@@ -170,10 +170,9 @@ TEST_F(Synthesis, OutOfRangeSlotFrequencies)
         return Image(tone);
     };
     EXPECT_EQ(imageWithSlot(tgSquare, 40000.0f), imageWithSlot(tgSquare, 32767.0f));
-    EXPECT_EQ(imageWithSlot(tgSquare, std::numeric_limits<float>::infinity()),
-              imageWithSlot(tgSquare, 32767.0f));
     const auto skipped = imageWithSlot(tgSquare, 0.0f);
     EXPECT_EQ(imageWithSlot(tgSquare, std::numeric_limits<float>::quiet_NaN()), skipped);
+    EXPECT_EQ(imageWithSlot(tgSquare, std::numeric_limits<float>::infinity()), skipped);
     EXPECT_NE(imageWithSlot(tgSquare, 25000.0f), skipped);
 
     // At 44100 samples/s a triangle above about 29400 Hz has no half period.
