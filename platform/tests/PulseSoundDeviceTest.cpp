@@ -263,6 +263,37 @@ TEST_F(PulseSoundDeviceTest, RefusesImagesItCannotPlay)
     EXPECT_TRUE(device_->Play(image.data(), image.size(), PlayMode::Sync));
 }
 
+// The sound server goes away (a desktop restarts it): plays fail meanwhile
+// without hanging, and the device finds the new server by itself.
+TEST(SoundDeviceReconnectTest, AfterTheServerIsRestartedTheDevicePlaysAgain)
+{
+    const std::vector<std::uint8_t> image = ToneImage{.milliseconds = 100, .leadInMilliseconds = 20}.Build();
+    std::shared_ptr<PulseSoundDevice> device;
+    {
+        PulseServer first;
+        if (!first.Available()) GTEST_SKIP() << first.WhyUnavailable();
+        std::string error;
+        device = PulseSoundDevice::Connect(2s, &error);
+        ASSERT_TRUE(device) << error;
+        EXPECT_TRUE(device->Play(image.data(), image.size(), PlayMode::AsyncLoop));
+    }
+    EXPECT_FALSE(device->Play(image.data(), image.size(), PlayMode::Sync));
+    device->Stop();
+
+    PulseServer second;
+    ASSERT_TRUE(second.Available()) << second.WhyUnavailable();
+    ASSERT_TRUE(second.KeepSinkAwake());
+    std::unique_ptr<testsupport::MonitorRecorder> recorder = second.StartRecording();
+    ASSERT_TRUE(recorder);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_TRUE(device->Play(image.data(), image.size(), PlayMode::Sync));
+    std::this_thread::sleep_for(100ms);
+    const Recording recording = recorder->Stop();
+    const auto tone = FindTone(recording, kLeft);
+    ASSERT_TRUE(tone);
+    EXPECT_NEAR(tone->frequencyHz, 1000.0, 5.0);
+}
+
 // No server at all: a silent stand-in that says so once, and libpulse is not
 // allowed to start a server of its own.
 TEST(SoundDeviceFallbackTest, WithoutAServerASilentDeviceStandsInAndSaysSoOnce)
