@@ -2,6 +2,7 @@
 // UpDown2, entered by formula, read at start-up and restored at shutdown.
 #include "app/NumberText.h"
 #include "app/OndrixApplication.h"
+#include "app/PromptFormula.h"
 #include "app/TOndrix.h"
 #include "voltage/Amplitude.h"
 #include "voltage/Calibration.h"
@@ -75,7 +76,7 @@ void TOndrix::EnterAmplitude1Click()
     const QString text = Dialogs().InputBox("Amplitude", "Enter amplitude in percentage",
                                             QString::number(UpDown2->Position()));
     MDParser1.SetExpression(text.toStdString());
-    const long double value = MDParser1.Value();
+    const long double value = PromptFormulaValue(MDParser1);
     SetSystemVolume(voltage::AmplitudeFromReal(static_cast<double>(value)));
 }
 

@@ -2,6 +2,7 @@
 // a target RMS voltage, and the calibration given on the command line.
 #include "app/NumberText.h"
 #include "app/OndrixApplication.h"
+#include "app/PromptFormula.h"
 #include "app/TOndrix.h"
 #include "parser/MDParser.h"
 #include "voltage/Calibration.h"
@@ -150,8 +151,8 @@ void TOndrix::SetAudioVoltage1Click()
     QString text = NonFiniteText(present).value_or(locale.toString(present, 'g', 15));
     if (!Dialogs().InputQuery("Set Audio Voltage", "Enter RMS", text)) return;
     MDParser1.SetExpression(text.toStdString());
-    SetSystemVolume(
-        voltage::AmplitudeForVoltage(Calibration(), [this] { return double(MDParser1.Value()); }));
+    SetSystemVolume(voltage::AmplitudeForVoltage(Calibration(),
+                                                 [this] { return double(PromptFormulaValue(MDParser1)); }));
 }
 
 } // namespace ondrix::app

@@ -1,0 +1,197 @@
+// The amplitude on a master volume in memory: start-up, the arrows, the
+// prompt and the restore at shutdown.
+#include "FakeMasterVolume.h"
+#include "OndrixFixture.h"
+
+#include <QtTest/QTest>
+
+namespace ondrix::app::testing {
+namespace {
+
+using Sets = std::vector<unsigned>;
+
+class AmplitudeTest : public OndrixTest
+{
+  protected:
+    std::shared_ptr<TFakeMasterVolume> master = std::make_shared<TFakeMasterVolume>(65);
+
+    TOndrix& StartOnMaster(std::vector<std::string> switches = {})
+    {
+        switches.insert(switches.begin(), "/usr/bin/ondrix");
+        ondrix.reset();
+        TOndrixServices services = Services();
+        services.MasterVolume = master;
+        ondrix = std::make_unique<TOndrix>(std::move(services), std::move(switches));
+        ondrix->FormCreate();
+        return *ondrix;
+    }
+
+    // Closes the window as the power button does.
+    void Shutdown() { ondrix.reset(); }
+};
+
+TEST_F(AmplitudeTest, StartUpLeavesTheUsersVolumeAndShutdownRestoresIt)
+{
+    TOndrix& o = StartOnMaster({"/amp=40"});
+    EXPECT_EQ(o.CloseVolume, 65);
+    EXPECT_EQ(o.UpDown2->Position(), 40);
+    EXPECT_EQ(master->Sets, Sets{40}); // the volume just read is not written back
+    Shutdown();
+    EXPECT_EQ(master->Sets, (Sets{40, 65}));
+    EXPECT_EQ(master->Percent(), 65u);
+}
+
+TEST_F(AmplitudeTest, WithoutAmpTheControlShowsTheMasterVolume)
+{
+    TOndrix& o = StartOnMaster();
+    EXPECT_EQ(o.UpDown2->Position(), 65);
+    EXPECT_TRUE(master->Sets.empty());
+    Shutdown();
+    EXPECT_EQ(master->Sets, Sets{65});
+}
+
+TEST_F(AmplitudeTest, CloseVolumeSwitches)
+{
+    struct Case
+    {
+        std::vector<std::string> switches;
+        int closeVolume;
+        Sets atShutdown;
+    } cases[] = {
+        {{"/nobackupvoltage", "/amp=40"}, 101, {}},
+        {{"/closevol=20", "/nobackupvoltage", "/amp=40"}, 101, {}}, // "/nobackupvoltage" wins
+        {{"/closevol=20", "/amp=40"}, 20, {20}},
+        {{"/closevol=300", "/amp=40"}, 101, {}}, // above 100: restore nothing, never 44
+        {{"/closevol=100"}, 100, {100}},
+        {{"/closevol=-3"}, 0, {0}},
+        {{"/closevol=abc"}, 65, {65}},
+        {{"/CLOSEVOL=$10"}, 16, {16}},
+    };
+    for (const Case& c : cases) {
+        master = std::make_shared<TFakeMasterVolume>(65);
+        TOndrix& o = StartOnMaster(c.switches);
+        EXPECT_EQ(o.CloseVolume, c.closeVolume) << c.switches[0];
+        const std::size_t before = master->Sets.size();
+        Shutdown();
+        EXPECT_EQ(Sets(master->Sets.begin() + before, master->Sets.end()), c.atShutdown) << c.switches[0];
+    }
+}
+
+TEST_F(AmplitudeTest, AmpIsClampedNeverWrapped)
+{
+    const std::pair<const char*, unsigned> cases[] = {
+        {"/amp=300", 100}, {"/amp=256", 100}, {"/amp=-7", 0},
+        {"/amp=abc", 100}, {"/amp=$32", 50},  {"/amp=0", 0},
+    };
+    for (const auto& [item, expected] : cases) {
+        master = std::make_shared<TFakeMasterVolume>(65);
+        TOndrix& o = StartOnMaster({item, "/nobackupvoltage"});
+        EXPECT_EQ(master->Sets, Sets{expected}) << item;
+        EXPECT_EQ(o.UpDown2->Position(), static_cast<int>(expected)) << item;
+    }
+}
+
+TEST_F(AmplitudeTest, AnUnreadableVolumeIsReportedAndNeverWritten)
+{
+    master->Readable = false;
+    ::testing::internal::CaptureStderr();
+    TOndrix& o = StartOnMaster();
+    const std::string errors = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(errors.find(" - Couldn't get current voltage\n"), std::string::npos) << errors;
+    EXPECT_EQ(o.CloseVolume, 255);
+    EXPECT_EQ(o.UpDown2->Position(), 100);
+    EXPECT_EQ(o.GetSystemVolume(), 255);
+    Shutdown();
+    EXPECT_TRUE(master->Sets.empty()); // neither 255 % nor 100 %
+}
+
+TEST_F(AmplitudeTest, ABoostedOutputIsLeftAsItIs)
+{
+    master = std::make_shared<TFakeMasterVolume>(150);
+    TOndrix& o = StartOnMaster();
+    EXPECT_EQ(o.GetSystemVolume(), 150);
+    EXPECT_EQ(o.UpDown2->Position(), 100);
+    Shutdown();
+    EXPECT_TRUE(master->Sets.empty());
+}
+
+TEST_F(AmplitudeTest, SetSystemVolumeMovesTheControlFirstAndClamps)
+{
+    TOndrix& o = StartOnMaster({"/nobackupvoltage"});
+    EXPECT_TRUE(o.SetSystemVolume(120));
+    EXPECT_EQ(master->Sets.back(), 100u);
+    EXPECT_EQ(o.UpDown2->Position(), 100);
+    master->Settable = false;
+    EXPECT_FALSE(o.SetSystemVolume(30));
+    EXPECT_EQ(o.UpDown2->Position(), 30);
+}
+
+TEST_F(AmplitudeTest, ArrowsStepByFiveAndRestartTheTone)
+{
+    TOndrix& o = StartOnMaster({"/amp=40", "/nobackupvoltage"});
+    const int plays = log->Plays;
+    QTest::mouseClick(o.UpDown2->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(o.UpDown2->Position(), 45);
+    EXPECT_EQ(master->Sets.back(), 45u);
+    EXPECT_TRUE(o.AudioPlaying);
+    EXPECT_EQ(log->Plays, plays + 1);
+    QTest::mouseClick(o.UpDown2->DownButton(), Qt::LeftButton);
+    QTest::mouseClick(o.UpDown2->DownButton(), Qt::LeftButton);
+    EXPECT_EQ(master->Sets.back(), 35u);
+
+    o.SetSystemVolume(100);
+    o.UpDown2->Click(TUDBtnType::btNext); // no wrap at the top
+    EXPECT_EQ(master->Sets.back(), 100u);
+    o.SetSystemVolume(0);
+    o.UpDown2->Click(TUDBtnType::btPrev);
+    EXPECT_EQ(master->Sets.back(), 0u);
+}
+
+TEST_F(AmplitudeTest, AnArrowTheServerRefusesStopsTheToneAndSaysSo)
+{
+    TOndrix& o = StartOnMaster({"/amp=40", "/sine", "/nobackupvoltage"});
+    ASSERT_TRUE(o.AudioPlaying);
+    master->Settable = false;
+    const int stops = log->Stops;
+    QTest::mouseClick(o.UpDown2->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(Shown(), "Amplitude failed");
+    EXPECT_FALSE(o.AudioPlaying);
+    EXPECT_GT(log->Stops, stops);
+    EXPECT_EQ(o.UpDown2->Position(), 45); // the control has moved all the same
+}
+
+TEST_F(AmplitudeTest, EnterAmplitudeTakesAFormulaRoundedHalfToEven)
+{
+    TOndrix& o = StartOnMaster({"/amp=40", "/nobackupvoltage"});
+    const std::pair<const char*, unsigned> cases[] = {
+        {"45.5", 46}, {"44.5", 44}, {"2*25", 50}, {"AudioFreq/10", 44}, {"300", 100}, {"-20", 0},
+    };
+    for (const auto& [text, expected] : cases) {
+        dialogs->Answer(text);
+        o.EnterAmplitude1Click();
+        EXPECT_EQ(master->Sets.back(), expected) << text;
+        EXPECT_EQ(o.UpDown2->Position(), static_cast<int>(expected)) << text;
+    }
+    EXPECT_EQ(dialogs->Asked().back().Caption, "Amplitude");
+    EXPECT_EQ(dialogs->Asked().back().Prompt, "Enter amplitude in percentage");
+    EXPECT_EQ(dialogs->Asked().back().PreFilled, "100"); // the position before
+}
+
+TEST_F(AmplitudeTest, EnterAmplitudeCancelledOrWrongLeavesTheVolume)
+{
+    TOndrix& o = StartOnMaster({"/amp=40", "/nobackupvoltage"});
+    dialogs->Cancel(); // cancelling gives the pre-filled position back
+    o.EnterAmplitude1Click();
+    EXPECT_EQ(master->Percent(), 40u);
+
+    const std::size_t sets = master->Sets.size();
+    dialogs->Answer("2*(3");
+    EXPECT_ANY_THROW(o.EnterAmplitude1Click());
+    dialogs->Answer("ln(0-1)");
+    EXPECT_ANY_THROW(o.EnterAmplitude1Click());
+    EXPECT_EQ(master->Sets.size(), sets);
+    EXPECT_EQ(o.UpDown2->Position(), 40);
+}
+
+} // namespace
+} // namespace ondrix::app::testing
