@@ -1,0 +1,84 @@
+// The amplitude on a real sound server: a private PulseAudio server with a
+// null sink, its volume read back with pactl. Skipped where pulseaudio is
+// not installed.
+#include "FakePorts.h"
+#include "ProcessRunner.h"
+#include "ScriptedDialogs.h"
+#include "TempFolder.h"
+#include "app/TOndrix.h"
+#include "platform/MasterVolume.h"
+#include "testsupport/PulseServer.h"
+
+#include <QtTest/QTest>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+namespace ondrix::app::testing {
+namespace {
+
+using testsupport::PulseServer;
+
+class MasterVolumeServerTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        if (!server.Available())
+            GTEST_SKIP() << "no PulseAudio server for this test: " << server.WhyUnavailable();
+        ASSERT_TRUE(server.SetSinkVolumePercent(65));
+    }
+
+    // The program run as a user of that server would.
+    std::optional<int> Ondrix(const std::vector<std::string>& args)
+    {
+        std::map<std::string, std::string> env;
+        for (const char* name : {"PATH", "HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR",
+                                 "PULSE_SERVER", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+            if (const char* value = std::getenv(name)) env[name] = value;
+        return RunToEnd(ONDRIX_BIN, args, env, output.Path());
+    }
+
+    PulseServer server;
+    TTempFolder output;
+};
+
+TEST_F(MasterVolumeServerTest, TheAmplitudeIsTheServersVolume)
+{
+    auto log = std::make_shared<TPortLog>();
+    auto dialogs = std::make_shared<TScriptedDialogs>();
+    TOndrixServices services;
+    services.SoundDevice = std::make_shared<TFakeSoundDevice>(log);
+    services.MasterVolume = platform::PulseMasterVolume();
+    services.Dialogs = dialogs;
+    {
+        TOndrix ondrix(std::move(services), {"/usr/bin/ondrix"});
+        ondrix.FormCreate();
+        EXPECT_EQ(ondrix.UpDown2->Position(), 65);
+        EXPECT_EQ(server.SinkVolumePercent(), 65);
+
+        QTest::mouseClick(ondrix.UpDown2->DownButton(), Qt::LeftButton);
+        EXPECT_EQ(server.SinkVolumePercent(), 60);
+        dialogs->Answer("2*20");
+        ondrix.EnterAmplitude1Click();
+        EXPECT_EQ(server.SinkVolumePercent(), 40);
+    }
+    // Closing the window puts the user's volume back.
+    EXPECT_EQ(server.SinkVolumePercent(), 65);
+}
+
+TEST_F(MasterVolumeServerTest, TheProgramLeavesTheVolumeWhereItFoundIt)
+{
+    EXPECT_EQ(Ondrix({"/hide", "/amp=40", "/autoquit=300"}), 2);
+    EXPECT_EQ(server.SinkVolumePercent(), 65);
+}
+
+TEST_F(MasterVolumeServerTest, WithNoBackupVoltageTheAmplitudeStays)
+{
+    EXPECT_EQ(Ondrix({"/hide", "/amp=40", "/nobackupvoltage", "/autoquit=300"}), 2);
+    EXPECT_EQ(server.SinkVolumePercent(), 40);
+    EXPECT_EQ(Ondrix({"/hide", "/amp=300", "/closevol=20", "/autoquit=0"}), 2);
+    EXPECT_EQ(server.SinkVolumePercent(), 20);
+}
+
+} // namespace
+} // namespace ondrix::app::testing
