@@ -55,7 +55,7 @@ template <bool SixteenBit, int Channels>
 void EnvelopeShaper::ApplyAs(std::uint8_t* data, std::int64_t first, std::int64_t end) const
 {
     constexpr std::int64_t kFrameBytes = (SixteenBit ? 2 : 1) * Channels;
-    auto trunc = [](double v) { return static_cast<std::int64_t>(std::trunc(v)); };
+    auto trunc = [](double v) { return static_cast<std::int64_t>(v); }; // toward zero
 
     for (int i = 0; i < segmentCount_; ++i) {
         const Segment& seg = segments_[i];

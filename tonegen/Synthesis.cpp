@@ -106,12 +106,13 @@ template <bool EightBit, bool Stereo> struct Pcm
     using Contribution = std::conditional_t<EightBit, std::uint8_t, std::uint16_t>;
     static constexpr std::size_t kFrame = (EightBit ? 1 : 2) * (Stereo ? 2 : 1);
 
+    // Conversion to an integer truncates toward zero, as Trunc does.
     static Contribution Of(double value)
     {
         if constexpr (EightBit)
-            return static_cast<Contribution>(static_cast<std::int64_t>(std::trunc(128.0 + value)) - 128);
+            return static_cast<Contribution>(static_cast<std::int64_t>(128.0 + value) - 128);
         else
-            return static_cast<Contribution>(static_cast<std::int64_t>(std::trunc(value)));
+            return static_cast<Contribution>(static_cast<std::int64_t>(value));
     }
 
     static void Add(std::uint8_t* at, Contribution c)
