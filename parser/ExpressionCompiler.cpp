@@ -4,9 +4,14 @@
 #include "parser/NumberLiteral.h"
 #include "parser/TermChecks.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <exception>
+#include <functional>
+#include <new>
+#include <pthread.h>
 #include <vector>
 
 namespace ondrix::parser {
@@ -301,6 +306,41 @@ std::unique_ptr<TCompiledExpression> FormulaCompiler::Run()
     return std::move(output_);
 }
 
+constexpr std::size_t kLongText = 1024;
+
+struct StackedCall
+{
+    const std::function<void()>* work;
+    std::exception_ptr error;
+};
+
+void* RunStackedCall(void* argument)
+{
+    auto* call = static_cast<StackedCall*>(argument);
+    try {
+        (*call->work)();
+    } catch (...) {
+        call->error = std::current_exception();
+    }
+    return nullptr;
+}
+
+// Runs work on a thread of its own with the given stack size and waits for it;
+// an exception of the work is raised again here.
+void RunWithStack(const std::function<void()>& work, std::size_t stackBytes)
+{
+    StackedCall call{&work, nullptr};
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, stackBytes);
+    pthread_t thread;
+    const int started = pthread_create(&thread, &attributes, RunStackedCall, &call);
+    pthread_attr_destroy(&attributes);
+    if (started != 0) throw std::bad_alloc();
+    pthread_join(thread, nullptr);
+    if (call.error) std::rethrow_exception(call.error);
+}
+
 std::string Prepare(const std::string& text)
 {
     std::string prepared = text;
@@ -325,8 +365,18 @@ std::string Prepare(const std::string& text)
 std::unique_ptr<TCompiledExpression> CompileFormula(const std::string& text, const CompileTables& tables)
 {
     const std::string prepared = Prepare(text);
-    FormulaCompiler compiler(prepared, tables);
-    return compiler.Run();
+    std::unique_ptr<TCompiledExpression> result;
+    const auto compile = [&] {
+        FormulaCompiler compiler(prepared, tables);
+        result = compiler.Run();
+    };
+    // The checks recurse about once per bracket level and per chained operator:
+    // long texts get a stack that cannot overflow (reserved, used only as needed).
+    if (prepared.size() <= kLongText)
+        compile();
+    else
+        RunWithStack(compile, std::max<std::size_t>(64u << 20, prepared.size() * 2048));
+    return result;
 }
 
 } // namespace ondrix::parser

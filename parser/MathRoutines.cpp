@@ -15,18 +15,9 @@ constexpr long double kPi = std::numbers::pi_v<long double>;
 // Truncates towards zero into 64 bits; a value outside the range is a fault.
 std::int64_t TruncateTo64(long double value)
 {
-    const long double truncated = std::trunc(value);
-    if (!(truncated >= -0x1p63L && truncated < 0x1p63L)) RaiseFault(EMathFault::Kind::InvalidOperation);
-    return static_cast<std::int64_t>(truncated);
-}
-
-inline long double& X(TOperation& op)
-{
-    return *op.Arg1;
-}
-inline long double& Y(TOperation& op)
-{
-    return *op.Arg2;
+    // -2^63 - 1 is exact in extended precision; everything above it truncates into range.
+    if (!(value > -0x1p63L - 1 && value < 0x1p63L)) RaiseFault(EMathFault::Kind::InvalidOperation);
+    return static_cast<std::int64_t>(value);
 }
 
 void NoOperation(TOperation&) {}

@@ -171,6 +171,14 @@ TEST(Limits, Width)
     EXPECT_EQ(CompileError(leaves(51)).className, "EExpressionTooComplex");
 }
 
+TEST(Limits, VeryDeepBracketsDoNotExhaustTheStack)
+{
+    const int depth = 50000;
+    EXPECT_EQ(Evaluate(std::string(depth, '(') + "2" + std::string(depth, ')')), 2);
+    EXPECT_EQ(CompileError(std::string(depth, '(') + "2*" + std::string(depth, ')')).className,
+              "ESyntaxError");
+}
+
 TEST(Limits, ErrorsComeInDepthFirstOrder)
 {
     // The too-deep first operand is met before the bad second operand would be.
