@@ -43,6 +43,7 @@ const char* const Usage =
     "  --maintain-ratio    keep one x unit over one y unit at the aspect ratio\n"
     "  --aspect R          aspect ratio for --maintain-ratio (default 1)\n"
     "  --zoom-time MS      length of zoom animations (default 200, 0 = none)\n"
+    "  --print-range       print the visible range on stdout whenever it changes\n"
     "  --help              show this text\n"
     "\n"
     "Range values may be formulas too (\"-pi,pi\"). In the window: right click zooms out,\n"
@@ -65,6 +66,7 @@ struct TOptions
     bool MaintainRatio = false;
     long double Aspect = 1;
     int ZoomTime = 200;
+    bool PrintRange = false;
     std::vector<std::string> Expressions;
 };
 
@@ -176,6 +178,8 @@ TOptions ParseOptions(int argc, char** argv)
             if (!(options.Aspect > 0)) Fail("--aspect must be greater than 0");
         } else if (arg == "--zoom-time") {
             options.ZoomTime = static_cast<int>(std::clamp(Number(value(), arg), 0.0L, 60000.0L));
+        } else if (arg == "--print-range") {
+            options.PrintRange = true;
         } else if (arg.size() > 2 && arg.compare(0, 2, "--") == 0) {
             Fail("unknown option " + arg);
         } else {
@@ -206,6 +210,13 @@ void Configure(TEasyGraph& graph, const TOptions& options)
     }
     graph.SetVisible(options.Range);
     graph.resize(options.Width, options.Height);
+}
+
+QString RangeText(const TEGRange& range)
+{
+    auto number = [](long double v) { return QString::number(static_cast<double>(v), 'g', 10); };
+    return QStringLiteral("x %1 .. %2, y %3 .. %4")
+        .arg(number(range.XMin), number(range.XMax), number(range.YMin), number(range.YMax));
 }
 
 bool HasDisplay()
@@ -246,6 +257,15 @@ int main(int argc, char** argv)
     auto* layout = new QVBoxLayout(&window);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* graph = new TEasyGraph(&window);
+    // The title follows the visible range; --print-range also reports it for scripts.
+    graph->SetOnVisChange([&window, print = options.PrintRange](TEasyGraph* sender) {
+        const QString text = RangeText(sender->VisibleRange());
+        window.setWindowTitle(QStringLiteral("ondrix-graph: ") + text);
+        if (print) {
+            std::printf("range %s\n", text.toUtf8().constData());
+            std::fflush(stdout);
+        }
+    });
     Configure(*graph, options);
     layout->addWidget(graph);
     window.resize(options.Width, options.Height);
