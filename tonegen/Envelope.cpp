@@ -51,53 +51,72 @@ void EnvelopeShaper::Apply(std::uint8_t* data, std::int64_t first, std::int64_t 
         channels_ == 2 ? ApplyAs<false, 2>(data, first, end) : ApplyAs<false, 1>(data, first, end);
 }
 
+namespace {
+
+// Shapes frames from … to − 1 with gain(k, x), k counted from the segment's start.
+template <bool SixteenBit, int Channels, typename Gain>
+void ShapeFrames(std::uint8_t* data, std::int64_t segmentStart, std::int64_t from, std::int64_t to, Gain gain)
+{
+    constexpr std::int64_t kFrameBytes = (SixteenBit ? 2 : 1) * Channels;
+    std::uint8_t* at = data + from * kFrameBytes;
+    for (std::int64_t k = from - segmentStart; k < to - segmentStart; ++k, at += kFrameBytes) {
+        std::int64_t x;
+        if constexpr (SixteenBit) {
+            std::int16_t left;
+            std::memcpy(&left, at, 2);
+            x = left;
+        } else {
+            x = static_cast<std::int64_t>(at[0]) - 128;
+        }
+        const std::int64_t y = gain(k, x);
+        for (int c = 0; c < Channels; ++c) {
+            if constexpr (SixteenBit) {
+                const auto sample = static_cast<std::uint16_t>(y);
+                std::memcpy(at + 2 * c, &sample, 2);
+            } else {
+                at[c] = static_cast<std::uint8_t>(y + 128);
+            }
+        }
+    }
+}
+
+std::int64_t Trunc(double v)
+{
+    return static_cast<std::int64_t>(v); // toward zero
+}
+
+} // namespace
+
 template <bool SixteenBit, int Channels>
 void EnvelopeShaper::ApplyAs(std::uint8_t* data, std::int64_t first, std::int64_t end) const
 {
-    constexpr std::int64_t kFrameBytes = (SixteenBit ? 2 : 1) * Channels;
-    auto trunc = [](double v) { return static_cast<std::int64_t>(v); }; // toward zero
-
     for (int i = 0; i < segmentCount_; ++i) {
         const Segment& seg = segments_[i];
         const std::int64_t from = std::max(first, seg.start);
         const std::int64_t to = std::min(end, seg.start + seg.length + 1);
-        for (std::int64_t frame = from; frame < to; ++frame) {
-            std::uint8_t* at = data + frame * kFrameBytes;
-            std::int64_t x;
-            if constexpr (SixteenBit) {
-                std::int16_t left;
-                std::memcpy(&left, at, 2);
-                x = left;
-            } else {
-                x = static_cast<std::int64_t>(at[0]) - 128;
-            }
-            const std::int64_t k = frame - seg.start;
-            std::int64_t y;
-            switch (seg.kind) {
-            case Kind::Attack:
-                y = trunc(static_cast<double>(k * x) * seg.factor);
-                break;
-            case Kind::Hold:
-                y = x;
-                break;
-            case Kind::Decay:
-                y = x - trunc(static_cast<double>(k * x) * seg.factor);
-                break;
-            case Kind::Sustain:
-                y = trunc(static_cast<double>(x) * seg.factor);
-                break;
-            default:
-                y = trunc(static_cast<double>((seg.length - k) * x) * seg.factor);
-                break;
-            }
-            for (int c = 0; c < Channels; ++c) {
-                if constexpr (SixteenBit) {
-                    const auto sample = static_cast<std::uint16_t>(y);
-                    std::memcpy(at + 2 * c, &sample, 2);
-                } else {
-                    at[c] = static_cast<std::uint8_t>(y + 128);
-                }
-            }
+        if (from >= to) continue;
+        const double factor = seg.factor;
+        const std::int64_t L = seg.length;
+        auto shape = [&](auto gain) { ShapeFrames<SixteenBit, Channels>(data, seg.start, from, to, gain); };
+        switch (seg.kind) {
+        case Kind::Attack:
+            shape([=](std::int64_t k, std::int64_t x) { return Trunc(static_cast<double>(k * x) * factor); });
+            break;
+        case Kind::Hold:
+            break; // y = x: the frames stay as they are
+        case Kind::Decay:
+            shape([=](std::int64_t k, std::int64_t x) {
+                return x - Trunc(static_cast<double>(k * x) * factor);
+            });
+            break;
+        case Kind::Sustain:
+            shape([=](std::int64_t, std::int64_t x) { return Trunc(static_cast<double>(x) * factor); });
+            break;
+        case Kind::Release:
+            shape([=](std::int64_t k, std::int64_t x) {
+                return Trunc(static_cast<double>((L - k) * x) * factor);
+            });
+            break;
         }
     }
 }
