@@ -121,12 +121,4 @@ void EnvelopeShaper::ApplyAs(std::uint8_t* data, std::int64_t first, std::int64_
     }
 }
 
-void ApplyEnvelope(const EnvelopeSettings& envelope, std::uint8_t* data, std::size_t dataLength,
-                   int bytesPerSample, int channels)
-{
-    const EnvelopeShaper shaper(envelope, dataLength, bytesPerSample, channels);
-    const std::int64_t frames = static_cast<std::int64_t>(dataLength) / (bytesPerSample * channels) + 1;
-    shaper.Apply(data, 0, frames);
-}
-
 } // namespace ondrix::tonegen

@@ -43,8 +43,4 @@ class EnvelopeShaper
     int channels_ = 1;
 };
 
-// Shapes a whole image's data at once.
-void ApplyEnvelope(const EnvelopeSettings& envelope, std::uint8_t* data, std::size_t dataLength,
-                   int bytesPerSample, int channels);
-
 } // namespace ondrix::tonegen

@@ -150,7 +150,7 @@ void ApplyAM(TToneGen& tone, std::string_view value)
     tone.SetAMParameter(static_cast<TTGAMLevel>(slot - 1), amplitude, wave, frequency);
 }
 
-void ApplyEnvelope(TToneGen& tone, std::string_view value)
+void ApplyEnvelopeOption(TToneGen& tone, std::string_view value)
 {
     const auto parts = Split(value, ',');
     if (parts.size() != 5) Fail("--envelope needs A,H,D,S,R, not '" + std::string(value) + "'");
@@ -223,7 +223,7 @@ Request ApplyOptions(TToneGen& tone, const std::vector<std::string_view>& args)
             flag();
             tone.SetAMUseMultiplier(false);
         } else if (name == "--envelope") {
-            ApplyEnvelope(tone, value());
+            ApplyEnvelopeOption(tone, value());
             request.envelope = true;
         } else if (name == "--out") {
             request.out = std::string(value());
