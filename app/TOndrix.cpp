@@ -118,6 +118,7 @@ void TOndrix::Panel1Click()
 {
     Label1->show();
     Panel1->SetCaption(QString());
+    // [front panel] The display's menu opens here, at the mouse cursor.
 }
 
 void TOndrix::Timer6Timer()

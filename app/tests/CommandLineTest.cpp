@@ -119,14 +119,6 @@ TEST(NumberTextTest, HexNamesHaveAtLeastFourUpperCaseDigits)
     EXPECT_EQ(IntToHex4(-1), "FFFFFFFF");
 }
 
-TEST(NumberTextTest, UserNumbersAreClampedNotWrapped)
-{
-    EXPECT_EQ(ClampTo<std::int16_t>(70000, INT16_MIN, INT16_MAX), 32767);
-    EXPECT_EQ(ClampTo<std::int16_t>(-70000, INT16_MIN, INT16_MAX), -32768);
-    EXPECT_EQ(ClampTo<std::uint8_t>(300, 0, 255), 255);
-    EXPECT_EQ(ClampTo<std::uint8_t>(-1, 0, 255), 0);
-}
-
 TEST(ToggleIntervalTest, HalfAPeriodInWholeMilliseconds)
 {
     struct Case

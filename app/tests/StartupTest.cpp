@@ -245,12 +245,6 @@ TEST_F(StartupTest, UsageTextThenShutdownWithExitCodeZero)
     EXPECT_TRUE(o.Args.Items().empty());
 }
 
-TEST_F(StartupTest, UsageTextNeedsNoInput)
-{
-    TOndrix& o = Start({"/?"}); // empty input: end of input counts as Enter
-    EXPECT_EQ(o.ExitCode(), 0);
-}
-
 TEST_F(StartupTest, HideHidesTheWindowOnce)
 {
     TOndrix& o = Start({"/hide"});

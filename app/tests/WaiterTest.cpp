@@ -40,20 +40,6 @@ TEST_F(WaiterTest, TimedWaitFinishesOnceAndStopCancelsIt)
     EXPECT_EQ(finished, 1);
 }
 
-TEST_F(WaiterTest, AtomWaitBooksTheAtomUntilItIsGone)
-{
-    const std::uint16_t atom = atoms->Add("scripted token");
-    ASSERT_GE(atom, platform::GlobalAtoms::kFirstAtom);
-    auto waiter = Wait(-atom);
-    ASSERT_TRUE(WaitUntil([&] { return book->First().has_value(); }));
-    EXPECT_EQ(*book->First(), std::make_pair(std::to_string(atom), std::string("scripted token")));
-    EXPECT_EQ(finished, 0);
-
-    ASSERT_TRUE(atoms->Delete(atom));
-    ASSERT_TRUE(WaitUntil([&] { return finished == 1; }));
-    EXPECT_FALSE(book->First());
-}
-
 TEST_F(WaiterTest, StoppedAtomWaitRemovesItsBooking)
 {
     const std::uint16_t atom = atoms->Add("token");
