@@ -6,6 +6,8 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <pty.h>
+#include <unistd.h>
 
 namespace ondrix::app::testing {
 namespace {
@@ -183,6 +185,33 @@ TEST_F(StartupTest, ComOpensTheFirstGivenPort)
     EXPECT_TRUE(o.ComHandle);
     EXPECT_EQ(o.InterfaceName(3), "DTR(COM3)");
     EXPECT_EQ(o.InterfaceName(4), "RTS(COM3)");
+}
+
+TEST_F(StartupTest, RealSerialDriverErrorsEndStartUp)
+{
+    int master = -1, slave = -1;
+    char slaveName[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, slaveName, nullptr, nullptr), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {(folder.Path() / "ttyNone").string(), "System Error.  Code: 2.\r\nNo such file or directory"},
+        // A pseudo-terminal has no modem lines to toggle.
+        {slaveName, "System Error.  Code: 25.\r\nInappropriate ioctl for device"},
+    };
+    for (const auto& [port, message] : cases) {
+        ondrix = std::make_unique<TOndrix>(
+            [&] {
+                TOndrixServices services = Services();
+                services.OpenSerialLine = platform::OpenSerialLine;
+                return services;
+            }(),
+            std::vector<std::string>{"ondrix", "/com=" + port, "/dtr=100"});
+        ondrix->FormCreate();
+        EXPECT_EQ(Shown(), message) << port;
+        EXPECT_FALSE(ondrix->ComHandle);
+        EXPECT_FALSE(ondrix->Timer1->Enabled());
+    }
+    close(slave);
+    close(master);
 }
 
 TEST_F(StartupTest, PortFrequenciesSetTheToggleTimers)
