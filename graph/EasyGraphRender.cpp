@@ -27,6 +27,19 @@ bool DrawsYAxis(TGridStyle style)
     return style == gsYAxis || style == gsAxises || style == gsYGrid || style == gsFull;
 }
 
+// Restores the painter's state however the drawing ends (a labeling handler may throw).
+class TPainterStateGuard
+{
+  public:
+    explicit TPainterStateGuard(QPainter& painter) : painter_(painter) { painter_.save(); }
+    ~TPainterStateGuard() { painter_.restore(); }
+    TPainterStateGuard(const TPainterStateGuard&) = delete;
+    TPainterStateGuard& operator=(const TPainterStateGuard&) = delete;
+
+  private:
+    QPainter& painter_;
+};
+
 QRect ClipRect(int left, int top, int right, int bottom)
 {
     return QRect(left, top, std::max(0, right - left), std::max(0, bottom - top));
@@ -46,7 +59,7 @@ void TEasyGraph::Render(QPainter* canvas)
     std::optional<QPainter> ownPainter;
     if (toBackBuffer) ownPainter.emplace(&backBuffer_);
     QPainter& painter = toBackBuffer ? *ownPainter : *canvas;
-    painter.save();
+    const TPainterStateGuard state(painter);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setFont(font());
@@ -71,7 +84,6 @@ void TEasyGraph::Render(QPainter* canvas)
     pixels.Border(graphBorder_, Resolve(colorBorder_), Resolve(clBtnHighlight), Resolve(clBtnShadow), frame);
 
     if (plotHasArea) DrawSeries(painter);
-    painter.restore();
 }
 
 void TEasyGraph::KeepBackBuffer()
@@ -188,11 +200,10 @@ QString TEasyGraph::HorizontalTemplate()
 void TEasyGraph::DrawLabel(QPainter& painter, const QString& text, int left, int top, const QRect& clip)
 {
     if (text.isEmpty() || clip.isEmpty()) return;
-    painter.save();
+    const TPainterStateGuard state(painter);
     painter.setClipRect(clip, Qt::IntersectClip);
     painter.setPen(QColor(Resolve(colorNumb_)));
     painter.drawText(left, top + textAscent_, text);
-    painter.restore();
 }
 
 void TEasyGraph::DrawHorizontalLinesAndNumbers(QPainter& painter, TPixelCanvas& canvas)
@@ -251,7 +262,7 @@ void TEasyGraph::DrawSeries(QPainter& painter)
 {
     const std::optional<TGraphRect> clip = QuadrantClip(quadrant_, plotRect_, range_);
     if (!clip || clip->Right <= clip->Left || clip->Bottom <= clip->Top) return;
-    painter.save();
+    const TPainterStateGuard state(painter);
     painter.setClipRect(ClipRect(clip->Left, clip->Top, clip->Right, clip->Bottom), Qt::IntersectClip);
     const TPlotGeometry geometry{plotRect_, range_, height(), clip->Top, clip->Bottom};
     for (int index = 0; index < series_->Count(); ++index) {
@@ -264,5 +275,4 @@ void TEasyGraph::DrawSeries(QPainter& painter)
         painter.setPen(pen);
         painter.drawLines(trace_.Runs().data(), static_cast<int>(trace_.Runs().size()));
     }
-    painter.restore();
 }

@@ -11,12 +11,9 @@ inline constexpr long double PixelLimit = 1 << 28;
 // environment, which costs more than the rest of a sample.
 inline int RoundToInt(long double value)
 {
-    if (std::isnan(value))
-        return 0;
-    if (value > PixelLimit)
-        return static_cast<int>(PixelLimit);
-    if (value < -PixelLimit)
-        return -static_cast<int>(PixelLimit);
+    if (std::isnan(value)) return 0;
+    if (value > PixelLimit) return static_cast<int>(PixelLimit);
+    if (value < -PixelLimit) return -static_cast<int>(PixelLimit);
     int whole = static_cast<int>(value);
     const long double fraction = value - whole;
     if (fraction > 0.5L || (fraction == 0.5L && (whole & 1)))
@@ -29,11 +26,8 @@ inline int RoundToInt(long double value)
 // Cut toward zero.
 inline int TruncToInt(long double value)
 {
-    if (std::isnan(value))
-        return 0;
-    if (value > PixelLimit)
-        return static_cast<int>(PixelLimit);
-    if (value < -PixelLimit)
-        return -static_cast<int>(PixelLimit);
+    if (std::isnan(value)) return 0;
+    if (value > PixelLimit) return static_cast<int>(PixelLimit);
+    if (value < -PixelLimit) return -static_cast<int>(PixelLimit);
     return static_cast<int>(value);
 }
