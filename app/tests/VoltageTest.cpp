@@ -239,15 +239,23 @@ TEST_F(VoltageTest, CalibrationFailuresKeepTheEarlierModel)
     EXPECT_EQ(meter->Amplitudes.size(), 4u + 1u);
 }
 
-TEST_F(VoltageTest, CalibrationWithSquarePeaksTakesTheirMagnitude)
+TEST_F(VoltageTest, CalibrationAtOneAmplitudeOnlyEndsWithAClearError)
 {
-    StartOnMaster({"/square"}, true);
-    meter->Read = [](int i, unsigned a) {
-        return QString::number(-0.01 * std::exp(0.05 * a) * (i % 2 ? 1.001 : 0.999), 'g', 10);
-    };
-    EXPECT_EQ(Run(&TOndrix::CalibrateVoltage1Click), "");
-    EXPECT_NEAR(ondrix->CoefA, std::log(0.01), 0.01);
-    EXPECT_NEAR(ondrix->CoefB, 0.05, 2e-4);
+    // A seed whose first three measurement amplitudes coincide.
+    unsigned amplitude = 0;
+    for (RandomSeed = 1;; ++RandomSeed) {
+        SeedRandom(RandomSeed);
+        amplitude = static_cast<unsigned>(RandomBelow(80) + 10);
+        if (RandomBelow(80) + 10 == static_cast<std::int32_t>(amplitude) &&
+            RandomBelow(80) + 10 == static_cast<std::int32_t>(amplitude))
+            break;
+    }
+    StartOnMaster({}, true);
+    meter->Count = "3";
+    EXPECT_EQ(Run(&TOndrix::CalibrateVoltage1Click), voltage::kEqualAmplitudesMessage);
+    EXPECT_EQ(meter->Amplitudes, (Sets{amplitude, amplitude, amplitude}));
+    EXPECT_FALSE(ondrix->Calibrated);
+    EXPECT_TRUE(std::isnan(ondrix->CoefA));
 }
 
 TEST_F(VoltageTest, SetAudioVoltageChoosesTheHighestAmplitudeNotAboveTheTarget)
