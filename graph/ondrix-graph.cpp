@@ -191,6 +191,20 @@ TOptions ParseOptions(int argc, char** argv)
     return options;
 }
 
+// The graph silently leaves out a formula that does not compile; tell the user why.
+void WarnIfNotCompiling(TMDParser& parser, const TPoints& points)
+{
+    std::string problem;
+    try {
+        if (!parser.CompileExpression(points.StrippedExpression())) problem = "it is empty";
+    } catch (const std::exception& error) {
+        problem = error.what();
+    }
+    if (!problem.empty())
+        std::fprintf(stderr, "ondrix-graph: \"%s\" is not drawn: %s\n", points.Expression().c_str(),
+                     problem.c_str());
+}
+
 void Configure(TEasyGraph& graph, const TOptions& options)
 {
     graph.SetGridStyle(options.Grid);
@@ -207,6 +221,7 @@ void Configure(TEasyGraph& graph, const TOptions& options)
         points.SetColor(SeriesColors[i % std::size(SeriesColors)]);
         points.SetStyle(options.Dots ? egdDots : egdLine);
         points.SetExpression(options.Expressions[i]);
+        WarnIfNotCompiling(graph.Parser(), points);
     }
     graph.SetVisible(options.Range);
     graph.resize(options.Width, options.Height);

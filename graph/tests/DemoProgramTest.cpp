@@ -81,6 +81,20 @@ TEST(DemoProgram, ReportsBadUsage)
     EXPECT_TRUE(run.Output.contains("--png")) << run.Output.toStdString();
 }
 
+TEST(DemoProgram, FormulaThatDoesNotCompileIsReportedAndLeftOut)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("plot.png");
+    const RunResult run =
+        RunDemo({"--png", file, "--size", "103x103", "--no-numbers", "--grid", "none", "sin(", "5"});
+    ASSERT_EQ(run.ExitCode, 0);
+    EXPECT_TRUE(run.Output.contains("ondrix-graph: \"sin(\" is not drawn: ")) << run.Output.toStdString();
+    const QImage image(file);
+    EXPECT_EQ(CountColor(image, clRed), 0);
+    EXPECT_EQ(ColumnsWith(image, 26, clBlue),
+              Span(1, 101)); // the second colour stays with the second formula
+}
+
 TEST(DemoProgram, UnwritablePngFails)
 {
     const RunResult run = RunDemo({"--png", "/nonexistent-dir/plot.png", "x"});
