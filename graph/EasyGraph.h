@@ -163,7 +163,7 @@ class TEasyGraph : public QWidget
     void LayOutPlot();
     void DrawHorizontalLinesAndNumbers(QPainter& painter, TPixelCanvas& canvas);
     void DrawVerticalLinesAndNumbers(QPainter& painter, TPixelCanvas& canvas);
-    void DrawSeries(QPainter& painter);
+    void DrawSeries(QPainter& painter, QImage* backBuffer);
     QString XLabel(long double value);
     QString YLabel(long double value);
     QString HorizontalTemplate();

@@ -9,6 +9,7 @@
 
 #include <QImageReader>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -43,6 +44,33 @@ class TPainterStateGuard
 QRect ClipRect(int left, int top, int right, int bottom)
 {
     return QRect(left, top, std::max(0, right - left), std::max(0, bottom - top));
+}
+
+// Sets the pixels of horizontal and vertical runs (second point exclusive)
+// inside the clip rectangle of a 32-bit image.
+void FillRuns(QImage& image, const std::vector<QLine>& runs, QRgb color, QRect clip)
+{
+    clip &= image.rect();
+    if (clip.isEmpty()) return;
+    const QRgb pixel = 0xFF000000u | color;
+    const qsizetype stride = image.bytesPerLine() / static_cast<qsizetype>(sizeof(QRgb));
+    QRgb* const bits = reinterpret_cast<QRgb*>(image.bits());
+    for (const QLine& run : runs) {
+        if (run.y1() == run.y2()) {
+            const int y = run.y1();
+            const int from = std::max(run.x1(), clip.left());
+            const int to = std::min(run.x2(), clip.right() + 1);
+            if (y < clip.top() || y > clip.bottom() || from >= to) continue;
+            std::fill(bits + y * stride + from, bits + y * stride + to, pixel);
+        } else {
+            const int x = run.x1();
+            const int from = std::max(run.y1(), clip.top());
+            const int to = std::min(run.y2(), clip.bottom() + 1);
+            if (x < clip.left() || x > clip.right()) continue;
+            for (int y = from; y < to; ++y)
+                bits[y * stride + x] = pixel;
+        }
+    }
 }
 
 } // namespace
@@ -83,7 +111,7 @@ void TEasyGraph::Render(QPainter* canvas)
     TGraphRect frame{plotRect_.Left - 1, plotRect_.Top - 1, plotRect_.Right + 1, plotRect_.Bottom + 1};
     pixels.Border(graphBorder_, Resolve(colorBorder_), Resolve(clBtnHighlight), Resolve(clBtnShadow), frame);
 
-    if (plotHasArea) DrawSeries(painter);
+    if (plotHasArea) DrawSeries(painter, toBackBuffer ? &backBuffer_ : nullptr);
 }
 
 void TEasyGraph::KeepBackBuffer()
@@ -258,20 +286,28 @@ void TEasyGraph::DrawVerticalLinesAndNumbers(QPainter& painter, TPixelCanvas& ca
 
 // ---------------------------------------------------------------- series
 
-void TEasyGraph::DrawSeries(QPainter& painter)
+void TEasyGraph::DrawSeries(QPainter& painter, QImage* backBuffer)
 {
     const std::optional<TGraphRect> clip = QuadrantClip(quadrant_, plotRect_, range_);
     if (!clip || clip->Right <= clip->Left || clip->Bottom <= clip->Top) return;
     const TPainterStateGuard state(painter);
-    painter.setClipRect(ClipRect(clip->Left, clip->Top, clip->Right, clip->Bottom), Qt::IntersectClip);
+    const QRect clipRect = ClipRect(clip->Left, clip->Top, clip->Right, clip->Bottom);
+    painter.setClipRect(clipRect, Qt::IntersectClip);
     const TPlotGeometry geometry{plotRect_, range_, height(), clip->Top, clip->Bottom};
     for (int index = 0; index < series_->Count(); ++index) {
         const TPoints& points = series_->Items(index);
         if (!points.Visible()) continue;
         plotter_.Plot(parser_, points, geometry, trace_);
         if (trace_.Runs().empty()) continue;
+        const QRgb color = Resolve(points.Color());
+        if (backBuffer) {
+            // The back buffer's own painter has no transform: set the pixels
+            // directly, several times faster than stroking steep runs.
+            FillRuns(*backBuffer, trace_.Runs(), color, clipRect);
+            continue;
+        }
         // Runs end one pixel past their last pixel; a flat cap leaves that pixel out.
-        QPen pen(QColor(Resolve(points.Color())), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        QPen pen(QColor(color), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
         painter.setPen(pen);
         painter.drawLines(trace_.Runs().data(), static_cast<int>(trace_.Runs().size()));
     }
