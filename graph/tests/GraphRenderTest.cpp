@@ -312,3 +312,23 @@ TEST(GraphRender, ImageBackgroundsTileStretchAndFallBackToSolid)
     image = Rendered(*graph);
     EXPECT_EQ(At(image, 35, 15), Background);
 }
+
+TEST(GraphRender, BackBufferAndCanvasGiveTheSamePicture)
+{
+    auto graph = PlainGraph(240, 160);
+    graph->SetNumbVert(true);
+    graph->SetNumbHoriz(true);
+    graph->SetQuadrant(egqLeft);
+    AddSeries(*graph, "sin(x*20)*9", Trace);
+    AddSeries(*graph, "tan(x)", Trace2);
+    AddSeries(*graph, "x*x/4-8", 0x00FFFF).SetStyle(egdDots);
+    const QImage buffered = Rendered(*graph);
+    QImage painted(240, 160, QImage::Format_RGB32);
+    painted.fill(ResolveColor(Background, graph->palette()));
+    {
+        QPainter painter(&painted);
+        graph->Render(&painter);
+    }
+    EXPECT_EQ(CountColor(buffered, Trace), CountColor(painted, Trace));
+    EXPECT_TRUE(buffered == painted);
+}
