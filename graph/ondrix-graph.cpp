@@ -148,8 +148,8 @@ TOptions ParseOptions(int argc, char** argv)
             int width = 0, height = 0;
             char extra = 0;
             if (std::sscanf(size.c_str(), "%dx%d%c", &width, &height, &extra) != 2 || width < 1 ||
-                height < 1 || width > 16384 || height > 16384)
-                Fail("--size takes WIDTHxHEIGHT, each 1 to 16384 pixels");
+                height < 1 || width > 8192 || height > 8192)
+                Fail("--size takes WIDTHxHEIGHT, each 1 to 8192 pixels");
             options.Width = width;
             options.Height = height;
         } else if (arg == "--range") {
