@@ -14,8 +14,8 @@ void TPoints::SetExpression(const std::string& text)
     Changed();
 }
 
-// The remaining members are not reported by the original design, but a caller
-// that hides a series or changes its style expects the plot to follow.
+// The other members report their changes too: a caller that hides a series or
+// changes its style expects the plot to follow.
 void TPoints::SetDomainMin(long double value)
 {
     if (value == domainMin_) return;
