@@ -243,7 +243,7 @@ void Phase(TOperation& op)
 {
     const long double x = X(op);
     const long double u = x / 0.63661977236758134308L;
-    const long double r = (u - std::nearbyint(u)) * (2 * kPi);
+    const long double r = (u - std::rint(u)) * (2 * kPi);
     CheckResult(r, x);
     *op.Dest = r;
 }

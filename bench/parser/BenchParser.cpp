@@ -18,13 +18,15 @@ constexpr long double kStep = 5.0L / 400; // one pixel column of a 400-pixel plo
 
 void AddPanelFunctions(TMDParser& parser, const bool* outputs)
 {
+    // rint rounds half to even like nearbyint, without saving the whole FPU state.
     parser.AddFunction("odd", [](TOperation& op) {
-        const long double nearest = std::nearbyint(*op.Arg1);
+        const long double nearest = std::rint(*op.Arg1);
         *op.Dest = std::fmod(std::fabs(nearest), 2.0L) == 1 ? 1 : 0;
     });
     parser.AddFunction("timer", [outputs](TOperation& op) {
-        const long double n = std::trunc(*op.Arg1);
-        *op.Dest = n >= 0 && n <= 3 && outputs[static_cast<int>(n)] ? 1 : 0;
+        const long double n = *op.Arg1; // truncated: 0 covers [0, 1), 1 covers [1, 2), ...
+        const int index = n >= 0 && n < 4 ? (n < 2 ? (n < 1 ? 0 : 1) : (n < 3 ? 2 : 3)) : -1;
+        *op.Dest = index >= 0 && outputs[index] ? 1 : 0;
     });
 }
 
