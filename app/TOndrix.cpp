@@ -25,6 +25,11 @@ QToolButton* MakeSpeedButton(QWidget* parent, const char* caption, int x, int y,
 {
     auto* button = new QToolButton(parent);
     button->setText(caption);
+    // The panel's buttons were laid out for a small 8-point face; a desktop's
+    // default font would clip captions such as "I/O Address".
+    QFont font = button->font();
+    font.setPixelSize(11);
+    button->setFont(font);
     button->setGeometry(x, y, width, height);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
