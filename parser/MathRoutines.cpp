@@ -143,16 +143,18 @@ void ArcTan(TOperation& op)
     *op.Dest = std::atan(X(op));
 }
 
+// SINH and COSH are computed from e^x and e^-x as they always were, so that
+// stored formulas keep their values to the last bit (also near 0).
 void Sinh(TOperation& op)
 {
-    const long double x = X(op), r = std::sinh(x);
+    const long double x = X(op), r = (std::exp(x) - std::exp(-x)) * 0.5L;
     CheckResult(r, x);
     *op.Dest = r;
 }
 
 void Cosh(TOperation& op)
 {
-    const long double x = X(op), r = std::cosh(x);
+    const long double x = X(op), r = (std::exp(x) + std::exp(-x)) * 0.5L;
     CheckResult(r, x);
     *op.Dest = r;
 }
