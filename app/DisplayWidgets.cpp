@@ -4,52 +4,28 @@
 
 namespace ondrix::app {
 
-namespace {
-
-QString ShownText(QString caption)
-{
-    return caption.replace("\r\n", "\n");
-}
-
-} // namespace
-
-TPanel::TPanel(QWidget* parent) : QLabel(parent)
+TCaptionWidget::TCaptionWidget(QWidget* parent, Qt::Alignment alignment) : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
-    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    setAlignment(alignment);
+}
+
+void TCaptionWidget::SetCaption(const QString& caption)
+{
+    caption_ = caption;
+    setText(QString(caption).replace("\r\n", "\n"));
+}
+
+void TCaptionWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick)
+        OnClick();
+    QLabel::mouseReleaseEvent(event);
+}
+
+TPanel::TPanel(QWidget* parent) : TCaptionWidget(parent, Qt::AlignLeft | Qt::AlignVCenter)
+{
     setWordWrap(true);
-}
-
-void TPanel::SetCaption(const QString& caption)
-{
-    caption_ = caption;
-    setText(ShownText(caption));
-}
-
-void TPanel::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick)
-        OnClick();
-    QLabel::mouseReleaseEvent(event);
-}
-
-TLabel::TLabel(QWidget* parent) : QLabel(parent)
-{
-    setTextFormat(Qt::PlainText);
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
-}
-
-void TLabel::SetCaption(const QString& caption)
-{
-    caption_ = caption;
-    setText(ShownText(caption));
-}
-
-void TLabel::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && OnClick)
-        OnClick();
-    QLabel::mouseReleaseEvent(event);
 }
 
 } // namespace ondrix::app

@@ -6,41 +6,36 @@
 
 namespace ondrix::app {
 
-// A panel with a caption at its left edge, clickable. The caption is kept as
-// given; its CR LF line breaks are shown as plain line breaks.
-class TPanel : public QLabel
+// A clickable text whose caption is kept as given; its CR LF line breaks are
+// shown as plain line breaks.
+class TCaptionWidget : public QLabel
 {
   public:
-    explicit TPanel(QWidget* parent = nullptr);
-
     const QString& Caption() const { return caption_; }
     void SetCaption(const QString& caption);
 
     std::function<void()> OnClick;
 
   protected:
+    TCaptionWidget(QWidget* parent, Qt::Alignment alignment);
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     QString caption_;
 };
 
-// A text label, clickable.
-class TLabel : public QLabel
+// A panel with its caption at the left edge, centred vertically and wrapped.
+class TPanel : public TCaptionWidget
 {
   public:
-    explicit TLabel(QWidget* parent = nullptr);
+    explicit TPanel(QWidget* parent = nullptr);
+};
 
-    const QString& Caption() const { return caption_; }
-    void SetCaption(const QString& caption);
-
-    std::function<void()> OnClick;
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-  private:
-    QString caption_;
+// A text label, its caption from the top-left corner.
+class TLabel : public TCaptionWidget
+{
+  public:
+    explicit TLabel(QWidget* parent = nullptr) : TCaptionWidget(parent, Qt::AlignLeft | Qt::AlignTop) {}
 };
 
 } // namespace ondrix::app
