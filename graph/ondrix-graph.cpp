@@ -223,8 +223,10 @@ void Configure(TEasyGraph& graph, const TOptions& options)
         points.SetExpression(options.Expressions[i]);
         WarnIfNotCompiling(graph.Parser(), points);
     }
-    graph.SetVisible(options.Range);
+    // Sized first: SetVisible renders at once, and with --maintain-ratio that render
+    // stores a range widened for the size the graph has at that moment.
     graph.resize(options.Width, options.Height);
+    graph.SetVisible(options.Range);
 }
 
 QString RangeText(const TEGRange& range)

@@ -61,6 +61,18 @@ TEST(DemoProgram, RangesAcceptFormulasAndTheQuadrantClips)
     EXPECT_EQ(ColumnsWith(QImage(file), 26, clRed), Span(51, 101));
 }
 
+TEST(DemoProgram, MaintainedRatioFollowsTheRequestedSize)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("plot.png");
+    // A 100 x 100 plot over 20 x 10 units already has the proportions of aspect 2, so the
+    // range stays; a first render at any other size would have widened it for good.
+    const RunResult run = RunDemo({"--png", file, "--size", "103x103", "--no-numbers", "--grid", "none",
+                                   "--range", "-10,-5,10,5", "--maintain-ratio", "--aspect", "2", "2.5"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Output.toStdString();
+    EXPECT_EQ(ColumnsWith(QImage(file), 26, clRed), Span(1, 101)); // 101 - Round(7.5 * 10)
+}
+
 TEST(DemoProgram, ReportsBadUsage)
 {
     RunResult run = RunDemo({"--help"});
