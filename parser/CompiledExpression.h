@@ -2,6 +2,7 @@
 // cells it owns (one per number literal, one per operation result).
 #pragma once
 
+#include "parser/EvaluationProgram.h"
 #include "parser/MDParser.h"
 
 #include <deque>
@@ -14,6 +15,9 @@ class TCompiledExpression
     std::vector<TOperation> operations;
     // A deque never moves its elements, so the records' cell pointers stay valid.
     std::deque<long double> cells;
+    // The records recast for the evaluation walk; empty when the list keeps
+    // the plain walk over the records.
+    std::vector<ondrix::parser::TInstruction> program;
 
     TOperation* Head() noexcept { return operations.empty() ? nullptr : &operations.front(); }
 };

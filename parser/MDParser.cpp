@@ -59,6 +59,7 @@ bool TMDCustomParser::CompileExpression(const std::string& text)
     try {
         compiled_ = ondrix::parser::CompileFormula(
             text, ondrix::parser::CompileTables{variables_, functions1_, functions2_, pointNumberformat_});
+        compiled_->program = ondrix::parser::BuildProgram(compiled_->operations, compiled_->cells);
         return true;
     } catch (const std::exception& error) {
         compiled_.reset();
@@ -78,48 +79,8 @@ long double TMDCustomParser::Value()
     using namespace ondrix::parser;
     if (!compiled_) return 0;
     calcError_ = false;
-    TOperation* operation = compiled_->Head();
-    for (;;) {
-        operation->MathError = false;
-        // The operator kinds run inline; their records hold the very same routines.
-        switch (operation->Kind) {
-        case okNegation:
-            Negate(*operation);
-            break;
-        case okSum:
-            Add(*operation);
-            break;
-        case okDifference:
-            Subtract(*operation);
-            break;
-        case okProduct:
-            Multiply(*operation);
-            break;
-        case okQuotient:
-            Divide(*operation);
-            break;
-        case okSquare:
-            Square(*operation);
-            break;
-        case okCube:
-            Cube(*operation);
-            break;
-        case okFourthPower:
-            FourthPower(*operation);
-            break;
-        default:
-            operation->Routine(*operation);
-            if (operation->CheckResult && !operation->MathError) [[unlikely]]
-                CheckResult(*operation->Dest, *operation->Arg1, operation->Arg2 ? *operation->Arg2 : 0.0L);
-            break;
-        }
-        if (operation->MathError) [[unlikely]] {
-            calcError_ = true;
-            return *(operation->Next ? operation->Next : operation)->Dest;
-        }
-        if (!operation->Next) return *operation->Dest;
-        operation = operation->Next;
-    }
+    if (!compiled_->program.empty()) return RunProgram(compiled_->program, calcError_);
+    return RunRecords(compiled_->Head(), calcError_);
 }
 
 long double* TMDCustomParser::OwnCell(std::string_view upperName) noexcept

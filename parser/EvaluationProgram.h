@@ -1,0 +1,42 @@
+// The compiled list recast for the evaluation walk: one small instruction per
+// operation record, in the same order, with the common operators decoded,
+// operands taken from the previous result or from exact double constants where
+// possible, and only the result cells written that something reads.
+#pragma once
+
+#include "parser/MDParser.h"
+
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+namespace ondrix::parser {
+
+struct TInstruction
+{
+    std::uint8_t code = 0;
+    // Whether the result goes to its cell: needed when a later instruction
+    // reads it from there, or when it is the value a domain error of the
+    // record before returns.
+    bool store = true;
+    double constant = 0;
+    const long double* arg1 = nullptr;
+    const long double* arg2 = nullptr;
+    long double* dest = nullptr;
+    TOperation* operation = nullptr;
+};
+
+// Empty when some record calls an added routine: those may touch anything
+// their record points to, so such lists keep the plain walk over the records.
+// `cells` are the list's own cells (literals and results).
+std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations,
+                                       const std::deque<long double>& cells);
+
+// Runs a program built from a non-empty list. Sets calcError on a domain
+// error and returns what the plain walk returns; faults raise EMathFault.
+long double RunProgram(const std::vector<TInstruction>& program, bool& calcError);
+
+// The plain walk over the records from `head`, with the same contract.
+long double RunRecords(TOperation* head, bool& calcError);
+
+} // namespace ondrix::parser

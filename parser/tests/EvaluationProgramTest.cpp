@@ -1,0 +1,125 @@
+// The evaluation program (register operand, literal constants, skipped cell
+// writes) must give what the plain walk over the records gives: the same
+// values to the last bit, the same math errors with the same returned cell,
+// the same faults, over sequences of X that go through errors and back.
+// (Uses the compiler's internal headers.)
+#include "parser/ExpressionCompiler.h"
+#include "parser/MDParser.h"
+
+#include <cmath>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <string>
+
+namespace {
+
+using namespace ondrix::parser;
+
+struct Outcome
+{
+    long double value = 0;
+    bool calcError = false;
+    std::string fault;
+
+    bool operator==(const Outcome& other) const
+    {
+        // Bitwise, so that NaNs and signed zeros count too.
+        return std::memcmp(&value, &other.value, 10) == 0 && calcError == other.calcError &&
+               fault == other.fault;
+    }
+};
+
+template <typename Run> Outcome Evaluate(Run run)
+{
+    Outcome outcome;
+    try {
+        outcome.value = run(outcome.calcError);
+    } catch (const EMathFault& fault) {
+        outcome.fault = fault.what();
+    }
+    return outcome;
+}
+
+std::string Show(const Outcome& outcome)
+{
+    char text[80];
+    std::snprintf(text, sizeof text, "%.21Lg", outcome.value);
+    return std::string(text) + (outcome.calcError ? " error" : "") + " " + outcome.fault;
+}
+
+// Operators of every kind, literals that a double holds and some it does not,
+// calls that fail and calls that do not.
+std::string RandomText(std::mt19937& random, int depth)
+{
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    if (depth == 0 || pick(4) == 0) {
+        static const char* const kLeaves[] = {"X", "B", "0", "2", "0.75", "0.1", "1E4000", "3", "Y"};
+        return kLeaves[pick(9)];
+    }
+    static const char* const kOperators[] = {"+", "-", "*", "/", "MOD", "^2", "^3", "^4", "^-1"};
+    const int op = pick(13);
+    if (op < 5)
+        return "(" + RandomText(random, depth - 1) + kOperators[op] + RandomText(random, depth - 1) + ")";
+    if (op < 9) return "(" + RandomText(random, depth - 1) + ")" + kOperators[op];
+    if (op == 9) return "-(" + RandomText(random, depth - 1) + ")";
+    static const char* const kCalls[] = {"SQRT", "LN", "SIN", "EXP", "ABS"};
+    if (op < 12) return std::string(kCalls[pick(5)]) + "(" + RandomText(random, depth - 1) + ")";
+    return "MAX(" + RandomText(random, depth - 1) + "," + RandomText(random, depth - 1) + ")";
+}
+
+TEST(EvaluationProgram, MatchesThePlainWalk)
+{
+    TMDParser parser;
+    long double* x = parser.DefineVariable("X", 0);
+    parser.DefineVariable("B", 0.9L);
+    parser.DefineVariable("Y", std::numeric_limits<long double>::quiet_NaN());
+    const CompileTables tables{parser.Variables(), parser.Functions1(), parser.Functions2()};
+    const long double kXs[] = {0.5L,     0,    2, -1,
+                               1e4000L,  0,    3, -std::numeric_limits<long double>::infinity(),
+                               1e-4940L, 0.3L, 0, -2.5L};
+    std::mt19937 random(12345);
+    int compared = 0, errors = 0, faults = 0;
+    for (int n = 0; n < 3000; ++n) {
+        const std::string text = RandomText(random, 4);
+        std::unique_ptr<TCompiledExpression> plain, fast;
+        try {
+            plain = CompileFormula(text, tables);
+            fast = CompileFormula(text, tables);
+        } catch (const EMathParserError&) {
+            continue;
+        }
+        const auto program = BuildProgram(fast->operations, fast->cells);
+        ASSERT_FALSE(program.empty()) << text;
+        for (long double value : kXs) {
+            *x = value;
+            const Outcome expected = Evaluate([&](bool& error) { return RunRecords(plain->Head(), error); });
+            const Outcome actual = Evaluate([&](bool& error) { return RunProgram(program, error); });
+            ASSERT_TRUE(actual == expected) << text << " at X=" << static_cast<double>(value) << ": "
+                                            << Show(actual) << " instead of " << Show(expected);
+            ++compared;
+            errors += expected.calcError;
+            faults += !expected.fault.empty();
+        }
+    }
+    // The sequences must really have gone through both kinds of failure.
+    EXPECT_GT(compared, 10000);
+    EXPECT_GT(errors, 500);
+    EXPECT_GT(faults, 500);
+}
+
+TEST(EvaluationProgram, ListsWithAddedRoutinesKeepThePlainWalk)
+{
+    TMDParser parser;
+    int calls = 0;
+    parser.AddFunction("count", [&calls](TOperation& op) { *op.Dest = *op.Arg1 + ++calls; });
+    const CompileTables tables{parser.Variables(), parser.Functions1(), parser.Functions2()};
+    auto compiled = CompileFormula("COUNT(X)*2", tables);
+    EXPECT_TRUE(BuildProgram(compiled->operations, compiled->cells).empty());
+    ASSERT_TRUE(parser.CompileExpression("count(x)*2"));
+    EXPECT_EQ(parser.Value(), 2);
+    EXPECT_EQ(parser.Value(), 4);
+}
+
+} // namespace
