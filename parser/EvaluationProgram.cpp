@@ -1,8 +1,10 @@
 #include "parser/EvaluationProgram.h"
 
+#include "parser/FastTrig.h"
 #include "parser/MathRoutines.h"
 
 #include <cmath>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -26,11 +28,28 @@ enum : std::uint8_t {
     icSubtract = icAdd + mModes,
     icMultiply = icSubtract + mModes,
     icDivide = icMultiply + mModes,
-    icNegate = icDivide + mModes,
+    icModulo = icDivide + mModes,
+    icIntDivide = icModulo + mModes,
+    icNegate = icIntDivide + mModes,
     icSquare = icNegate + uModes,
     icCube = icSquare + uModes,
     icFourth = icCube + uModes,
+    icAbs = icFourth + uModes,
+    icSin = icAbs + uModes,
+    icCos = icSin + uModes,
 };
+
+// The built-ins the program runs inline, by their routine.
+std::uint8_t InlineFunctionCode(const TMathRoutine& routine)
+{
+    if (!routine.PlainFunction()) return icRoutine;
+    for (const BuiltinFunction& builtin : BuiltinFunctions()) {
+        if (builtin.routine != routine.PlainFunction()) continue;
+        const std::string_view name = builtin.name;
+        return name == "ABS" ? icAbs : name == "SIN" ? icSin : name == "COS" ? icCos : icRoutine;
+    }
+    return icRoutine;
+}
 
 bool ExactDouble(long double value, double& result)
 {
@@ -54,10 +73,8 @@ std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations,
                                        const std::deque<long double>& cells)
 {
     std::unordered_map<const long double*, std::size_t> producer;
-    for (std::size_t i = 0; i < operations.size(); ++i) {
-        if (operations[i].CheckResult) return {};
+    for (std::size_t i = 0; i < operations.size(); ++i)
         producer.emplace(operations[i].Dest, i);
-    }
     std::unordered_set<const long double*> literals;
     for (const long double& cell : cells) {
         if (!producer.count(&cell)) literals.insert(&cell);
@@ -88,11 +105,15 @@ std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations,
         case okSum:
         case okDifference:
         case okProduct:
-        case okQuotient: {
+        case okQuotient:
+        case okModulo:
+        case okIntDivide: {
             const std::uint8_t base = operation.Kind == okSum          ? icAdd
                                       : operation.Kind == okDifference ? icSubtract
                                       : operation.Kind == okProduct    ? icMultiply
-                                                                       : icDivide;
+                                      : operation.Kind == okQuotient   ? icDivide
+                                      : operation.Kind == okModulo     ? icModulo
+                                                                       : icIntDivide;
             std::uint8_t mode;
             if (firstFromPrevious)
                 mode = secondConstant ? mAD : mAM;
@@ -125,6 +146,14 @@ std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations,
         case okVariable:
             instruction.code = operations.size() == 1 ? icLoad : icRoutine;
             break;
+        case okFunction1:
+            instruction.code = InlineFunctionCode(operation.Routine);
+            if (instruction.code != icRoutine) {
+                instruction.code =
+                    static_cast<std::uint8_t>(instruction.code + (firstFromPrevious ? uA : uM));
+                if (!firstFromPrevious) readFromCell(operation.Arg1);
+            }
+            break;
         default:
             instruction.code = icRoutine;
             break;
@@ -135,7 +164,7 @@ std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations,
             instruction.store = true; // the routine writes the cell itself
         }
         const bool mayFail = instruction.code == icRoutine ||
-                             (instruction.code >= icDivide && instruction.code < icDivide + mModes);
+                             (instruction.code >= icDivide && instruction.code < icIntDivide + mModes);
         // A domain error returns the next record's cell as it was last written
         // (the record's own when it is the last).
         if (mayFail) program[i + 1 < operations.size() ? i + 1 : i].store = true;
@@ -199,6 +228,24 @@ long double RunProgram(const std::vector<TInstruction>& program, bool& calcError
             if (instruction.store) *instruction.dest = r;
             acc = r;
             continue;
+            ONDRIX_OPERANDS(icModulo, Modulo)
+        Modulo:
+            if (!ModuloOf(x, y, r)) [[unlikely]] {
+                instruction.operation->MathError = true;
+                return DomainErrorResult(*instruction.operation, calcError);
+            }
+            goto IntegerResult;
+            ONDRIX_OPERANDS(icIntDivide, IntDivide)
+        IntDivide:
+            if (!IntDivideOf(x, y, r)) [[unlikely]] {
+                instruction.operation->MathError = true;
+                return DomainErrorResult(*instruction.operation, calcError);
+            }
+        IntegerResult:
+            instruction.operation->MathError = false;
+            if (instruction.store) *instruction.dest = r;
+            acc = r;
+            continue;
 #undef ONDRIX_BINARY
 #undef ONDRIX_OPERANDS
 
@@ -227,12 +274,27 @@ long double RunProgram(const std::vector<TInstruction>& program, bool& calcError
             ONDRIX_UNARY(icSquare, Square, x * x)
             ONDRIX_UNARY(icCube, Cube, x * x * x)
             ONDRIX_UNARY(icFourth, Fourth, (x * x) * (x * x))
+            ONDRIX_UNARY(icSin, Sin, FastSin(x))
+            ONDRIX_UNARY(icCos, Cos, FastCos(x))
 #undef ONDRIX_UNARY
+        case icAbs + uA:
+            r = std::fabs(acc);
+            if (instruction.store) *instruction.dest = r;
+            acc = r;
+            continue;
+        case icAbs + uM:
+            r = std::fabs(*instruction.arg1);
+            if (instruction.store) *instruction.dest = r;
+            acc = r;
+            continue;
 
         default: {
             TOperation& operation = *instruction.operation;
             operation.MathError = false;
             operation.Routine(operation);
+            // Added routines are checked here; the built-ins check themselves.
+            if (operation.CheckResult && !operation.MathError) [[unlikely]]
+                CheckResult(*operation.Dest, *operation.Arg1, operation.Arg2 ? *operation.Arg2 : 0.0L);
             if (operation.MathError) [[unlikely]]
                 return DomainErrorResult(operation, calcError);
             acc = *instruction.dest;

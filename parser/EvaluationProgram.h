@@ -26,8 +26,8 @@ struct TInstruction
     TOperation* operation = nullptr;
 };
 
-// Empty when some record calls an added routine: those may touch anything
-// their record points to, so such lists keep the plain walk over the records.
+// Added routines keep to their contract: they read their operands and write
+// their result cell (or set MathError), in list order like every record.
 // `cells` are the list's own cells (literals and results).
 std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations,
                                        const std::deque<long double>& cells);

@@ -24,37 +24,12 @@ void NoOperation(TOperation&) {}
 
 void Modulo(TOperation& op)
 {
-    const long double x = X(op), y = Y(op);
-    if (std::isnan(x) || std::isnan(y)) {
-        *op.Dest = x + y;
-        return;
-    }
-    const std::int64_t divisor = TruncateTo64(y);
-    if (divisor == 0) {
-        op.MathError = true;
-        return;
-    }
-    const std::int64_t dividend = TruncateTo64(x);
-    // -2^63 mod -1 is 0, but the machine instruction would trap on it.
-    *op.Dest = divisor == -1 ? 0.0L : static_cast<long double>(dividend % divisor);
+    if (!ModuloOf(X(op), Y(op), *op.Dest)) op.MathError = true;
 }
 
 void IntDivide(TOperation& op)
 {
-    const long double x = X(op), y = Y(op);
-    if (std::isnan(x) || std::isnan(y)) {
-        *op.Dest = x + y;
-        return;
-    }
-    const std::int64_t divisor = TruncateTo64(y);
-    if (divisor == 0) {
-        op.MathError = true;
-        return;
-    }
-    const std::int64_t dividend = TruncateTo64(x);
-    if (dividend == std::numeric_limits<std::int64_t>::min() && divisor == -1)
-        RaiseFault(EMathFault::Kind::Overflow);
-    *op.Dest = static_cast<long double>(dividend / divisor);
+    if (!IntDivideOf(X(op), Y(op), *op.Dest)) op.MathError = true;
 }
 
 void IntPower(TOperation& op)
@@ -347,6 +322,35 @@ void CheckNonFinite(long double result, long double x, long double y)
     } else if (std::isfinite(x) && std::isfinite(y)) {
         RaiseFault(EMathFault::Kind::Overflow);
     }
+}
+
+bool ModuloOf(long double x, long double y, long double& result)
+{
+    if (std::isnan(x) || std::isnan(y)) {
+        result = x + y;
+        return true;
+    }
+    const std::int64_t divisor = TruncateTo64(y);
+    if (divisor == 0) return false;
+    const std::int64_t dividend = TruncateTo64(x);
+    // -2^63 mod -1 is 0, but the machine instruction would trap on it.
+    result = divisor == -1 ? 0.0L : static_cast<long double>(dividend % divisor);
+    return true;
+}
+
+bool IntDivideOf(long double x, long double y, long double& result)
+{
+    if (std::isnan(x) || std::isnan(y)) {
+        result = x + y;
+        return true;
+    }
+    const std::int64_t divisor = TruncateTo64(y);
+    if (divisor == 0) return false;
+    const std::int64_t dividend = TruncateTo64(x);
+    if (dividend == std::numeric_limits<std::int64_t>::min() && divisor == -1)
+        RaiseFault(EMathFault::Kind::Overflow);
+    result = static_cast<long double>(dividend / divisor);
+    return true;
 }
 
 long double RaiseToInteger(long double x, std::uint64_t exponent)

@@ -94,6 +94,11 @@ inline void FourthPower(TOperation& op)
     *op.Dest = r;
 }
 
+// x MOD y and x DIV y on the 64-bit truncations: false on a zero divisor
+// (result untouched); faults as the operators do.
+bool ModuloOf(long double x, long double y, long double& result);
+bool IntDivideOf(long double x, long double y, long double& result);
+
 // The routine for an operator kind (0 to 13).
 TMathRoutine::Function OperatorRoutine(std::uint8_t kind) noexcept;
 

@@ -12,6 +12,7 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -58,14 +59,15 @@ std::string RandomText(std::mt19937& random, int depth)
         static const char* const kLeaves[] = {"X", "B", "0", "2", "0.75", "0.1", "1E4000", "3", "Y"};
         return kLeaves[pick(9)];
     }
-    static const char* const kOperators[] = {"+", "-", "*", "/", "MOD", "^2", "^3", "^4", "^-1"};
-    const int op = pick(13);
-    if (op < 5)
+    static const char* const kOperators[] = {"+", "-", "*", "/", "MOD", "DIV", "^2", "^3", "^4", "^-1"};
+    const int op = pick(14);
+    if (op < 6)
         return "(" + RandomText(random, depth - 1) + kOperators[op] + RandomText(random, depth - 1) + ")";
-    if (op < 9) return "(" + RandomText(random, depth - 1) + ")" + kOperators[op];
-    if (op == 9) return "-(" + RandomText(random, depth - 1) + ")";
-    static const char* const kCalls[] = {"SQRT", "LN", "SIN", "EXP", "ABS"};
-    if (op < 12) return std::string(kCalls[pick(5)]) + "(" + RandomText(random, depth - 1) + ")";
+    if (op < 10) return "(" + RandomText(random, depth - 1) + ")" + kOperators[op];
+    if (op == 10) return "-(" + RandomText(random, depth - 1) + ")";
+    static const char* const kCalls[] = {"SQRT", "LN",   "SIN",  "COS",     "EXP",
+                                         "ABS",  "HALF", "HUGE", "POSITIVE"};
+    if (op < 13) return std::string(kCalls[pick(9)]) + "(" + RandomText(random, depth - 1) + ")";
     return "MAX(" + RandomText(random, depth - 1) + "," + RandomText(random, depth - 1) + ")";
 }
 
@@ -75,6 +77,15 @@ TEST(EvaluationProgram, MatchesThePlainWalk)
     long double* x = parser.DefineVariable("X", 0);
     parser.DefineVariable("B", 0.9L);
     parser.DefineVariable("Y", std::numeric_limits<long double>::quiet_NaN());
+    // Added routines: a plain one, one that overflows, one with a domain error.
+    parser.AddFunction("half", [](TOperation& op) { *op.Dest = *op.Arg1 / 2; });
+    parser.AddFunction("huge", [](TOperation& op) { *op.Dest = *op.Arg1 * 1e4000L * 1e4000L; });
+    parser.AddFunction("positive", [](TOperation& op) {
+        if (*op.Arg1 < 0)
+            op.MathError = true;
+        else
+            *op.Dest = *op.Arg1;
+    });
     const CompileTables tables{parser.Variables(), parser.Functions1(), parser.Functions2()};
     const long double kXs[] = {0.5L,     0,    2, -1,
                                1e4000L,  0,    3, -std::numeric_limits<long double>::infinity(),
@@ -109,17 +120,19 @@ TEST(EvaluationProgram, MatchesThePlainWalk)
     EXPECT_GT(faults, 500);
 }
 
-TEST(EvaluationProgram, ListsWithAddedRoutinesKeepThePlainWalk)
+TEST(EvaluationProgram, AddedRoutinesRunInListOrder)
 {
     TMDParser parser;
-    int calls = 0;
-    parser.AddFunction("count", [&calls](TOperation& op) { *op.Dest = *op.Arg1 + ++calls; });
-    const CompileTables tables{parser.Variables(), parser.Functions1(), parser.Functions2()};
-    auto compiled = CompileFormula("COUNT(X)*2", tables);
-    EXPECT_TRUE(BuildProgram(compiled->operations, compiled->cells).empty());
-    ASSERT_TRUE(parser.CompileExpression("count(x)*2"));
-    EXPECT_EQ(parser.Value(), 2);
-    EXPECT_EQ(parser.Value(), 4);
+    std::vector<long double> seen;
+    parser.AddFunction("note", [&seen](TOperation& op) {
+        seen.push_back(*op.Arg1);
+        *op.Dest = *op.Arg1;
+    });
+    ASSERT_TRUE(parser.CompileExpression("note(1)*2+note(X/2)-note(3)"));
+    parser.SetX(8);
+    EXPECT_EQ(parser.Value(), 3);
+    // Deepest level first, left to right within a level.
+    EXPECT_EQ(seen, (std::vector<long double>{1, 4, 3}));
 }
 
 } // namespace
