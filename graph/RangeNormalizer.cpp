@@ -7,7 +7,12 @@ namespace {
 void LimitSpan(long double& low, long double& high)
 {
     const long double span = high - low;
-    if (span < MinimumSpan) {
+    if (std::isinf(span)) {
+        // Ends near the largest numbers: the difference overflows, the centre does not.
+        const long double centre = low / 2 + high / 2;
+        low = centre - MaximumSpan / 2;
+        high = centre + MaximumSpan / 2;
+    } else if (span < MinimumSpan) {
         const long double grow = (MinimumSpan - span) / 2;
         low -= grow;
         high += grow;

@@ -184,6 +184,13 @@ TEST(GraphModel, RenderCorrectsSpansAboutTheirCentre)
     EXPECT_NEAR(static_cast<double>(range.YMax), -5000, 1e-9);
 }
 
+TEST(GraphModel, SpanTooWideToRepresentIsNarrowedAboutItsCentre)
+{
+    TEGRange range{-10, -1.1e4932L, 10, 1.1e4932L};
+    NormalizeRange(range, TRatioRule{false, 1, 100, 100});
+    EXPECT_EQ(range, (TEGRange{-10, -5000, 10, 5000}));
+}
+
 TEST(GraphModel, MaintainRatioWidensTheSmallerSide)
 {
     TEGRange range{-10, -10, 10, 10};
