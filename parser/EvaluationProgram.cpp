@@ -24,6 +24,8 @@ constexpr std::uint8_t uA = 0, uM = 1, uModes = 2;
 enum : std::uint8_t {
     icRoutine = 0, // any other record: its own routine on its own operands
     icLoad,        // the list of a lone variable or number
+    icConstantD,   // a folded result that a double holds
+    icConstantM,   // a folded result held in a cell of its own
     icAdd,
     icSubtract = icAdd + mModes,
     icMultiply = icSubtract + mModes,
@@ -60,6 +62,64 @@ bool ExactDouble(long double value, double& result)
     return true;
 }
 
+// Works out an operator record whose operands are all known, when that takes
+// the very operations the walk would do and can neither fail nor fault (the
+// walk would find the same finite result on every evaluation).
+bool Fold(const TOperation& operation, const std::unordered_map<const long double*, long double>& known,
+          long double& result)
+{
+    const auto first = known.find(operation.Arg1);
+    if (first == known.end()) return false;
+    const long double x = first->second;
+    long double y = 0;
+    switch (operation.Kind) {
+    case okSum:
+    case okDifference:
+    case okProduct:
+    case okQuotient: {
+        const auto second = known.find(operation.Arg2);
+        if (second == known.end()) return false;
+        y = second->second;
+        break;
+    }
+    case okNegation:
+    case okSquare:
+    case okCube:
+    case okFourthPower:
+        break;
+    default:
+        return false;
+    }
+    switch (operation.Kind) {
+    case okSum:
+        result = x + y;
+        break;
+    case okDifference:
+        result = x - y;
+        break;
+    case okProduct:
+        result = x * y;
+        break;
+    case okQuotient:
+        if (y == 0) return false;
+        result = x / y;
+        break;
+    case okNegation:
+        result = -x;
+        break;
+    case okSquare:
+        result = x * x;
+        break;
+    case okCube:
+        result = x * x * x;
+        break;
+    default:
+        result = (x * x) * (x * x);
+        break;
+    }
+    return std::isfinite(result);
+}
+
 // What the plain walk returns when a record reports a domain error.
 long double DomainErrorResult(const TOperation& operation, bool& calcError)
 {
@@ -69,15 +129,19 @@ long double DomainErrorResult(const TOperation& operation, bool& calcError)
 
 } // namespace
 
-std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations,
-                                       const std::deque<long double>& cells)
+std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations, std::deque<long double>& cells)
 {
     std::unordered_map<const long double*, std::size_t> producer;
     for (std::size_t i = 0; i < operations.size(); ++i)
         producer.emplace(operations[i].Dest, i);
     std::unordered_set<const long double*> literals;
+    // Cells whose value is known before any evaluation: literals and folded results.
+    std::unordered_map<const long double*, long double> known;
     for (const long double& cell : cells) {
-        if (!producer.count(&cell)) literals.insert(&cell);
+        if (!producer.count(&cell)) {
+            literals.insert(&cell);
+            known.emplace(&cell, cell);
+        }
     }
 
     std::vector<TInstruction> program(operations.size());
@@ -96,6 +160,20 @@ std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations,
         instruction.arg2 = operation.Arg2;
         instruction.dest = operation.Dest;
         instruction.operation = &operation;
+        if (long double value; Fold(operation, known, value)) {
+            known.emplace(operation.Dest, value);
+            double narrowed;
+            if (ExactDouble(value, narrowed)) {
+                instruction.code = icConstantD;
+                instruction.constant = narrowed;
+            } else {
+                cells.push_back(value);
+                instruction.code = icConstantM;
+                instruction.arg1 = &cells.back();
+            }
+            previous = operation.Dest;
+            continue;
+        }
         const bool firstFromPrevious = previous && operation.Arg1 == previous;
         const bool secondFromPrevious = previous && operation.Arg2 == previous;
         double constant1 = 0, constant2 = 0;
@@ -182,6 +260,14 @@ long double RunProgram(const std::vector<TInstruction>& program, bool& calcError
         switch (instruction.code) {
         case icLoad:
             acc = *instruction.dest;
+            continue;
+        case icConstantD:
+            acc = instruction.constant;
+            if (instruction.store) *instruction.dest = acc;
+            continue;
+        case icConstantM:
+            acc = *instruction.arg1;
+            if (instruction.store) *instruction.dest = acc;
             continue;
 
 #define ONDRIX_OPERANDS(code, Label)                                                                         \

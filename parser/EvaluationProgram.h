@@ -28,9 +28,9 @@ struct TInstruction
 
 // Added routines keep to their contract: they read their operands and write
 // their result cell (or set MathError), in list order like every record.
-// `cells` are the list's own cells (literals and results).
-std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations,
-                                       const std::deque<long double>& cells);
+// `cells` are the list's own cells (literals and results); results worked
+// out in advance that a double cannot hold get cells of their own there.
+std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations, std::deque<long double>& cells);
 
 // Runs a program built from a non-empty list. Sets calcError on a domain
 // error and returns what the plain walk returns; faults raise EMathFault.
