@@ -355,6 +355,13 @@ bool IntDivideOf(long double x, long double y, long double& result)
 
 long double RaiseToInteger(long double x, std::uint64_t exponent)
 {
+    // Every squaring doubles the relative error already in the factor, so squaring loses about
+    // one digit per decade of the exponent (2e-8 for 1.0000000001^1E12). Large exponents keep
+    // a base in range only when it lies very close to 1; there the library power, accurate to
+    // about one unit in the last place, takes over (every 64-bit exponent is exact in extended
+    // precision).
+    constexpr std::uint64_t kSquaringLimit = 1U << 16;
+    if (exponent > kSquaringLimit) return std::pow(x, static_cast<long double>(exponent));
     long double result = 1, factor = x;
     while (exponent != 0) {
         if (exponent & 1) result *= factor;

@@ -151,6 +151,10 @@ TEST_F(Grouping, IntegerPowersDoNotLoopPerUnit)
     EXPECT_EQ(Evaluate(parser, "INTPOWER(2,-3.9)"), 0.125L); // the exponent is truncated
     // 2^-16400 lies below the normal range but is representable; 2^16400 is not.
     EXPECT_EQ(Evaluate(parser, "2^-16400"), std::ldexp(1.0L, -16400));
+    // Large exponents keep full precision (squaring alone drifts by 2e-8 here).
+    EXPECT_NEAR(Evaluate(parser, "INTPOWER(1.0000000001,1E12)") / std::pow(1.0000000001L, 1E12L), 1, 1E-15);
+    EXPECT_NEAR(Evaluate(parser, "1.0000001^-1000000000") / std::pow(1.0000001L, -1E9L), 1, 1E-15);
+    EXPECT_NEAR(Evaluate(parser, "0.9999999^1000000001") / std::pow(0.9999999L, 1000000001.0L), 1, 1E-15);
 }
 
 TEST_F(Grouping, RemainderAndIntegerQuotientTruncate)
