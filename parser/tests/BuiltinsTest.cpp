@@ -32,6 +32,9 @@ TEST(Builtins, HyperbolicExponentialAndLogarithms)
 {
     EXPECT_NEAR(Evaluate("SINH(1)"), std::sinh(1.0L), 1e-18L);
     EXPECT_NEAR(Evaluate("COSH(1)"), std::cosh(1.0L), 1e-18L);
+    // Near 0 the difference of e^x and e^-x would cancel to nothing.
+    EXPECT_NEAR(Evaluate("SINH(1E-19)") / 1e-19L, 1, 1e-18L);
+    EXPECT_NEAR(Evaluate("SINH(0-1E-10)") / -1e-10L, 1, 1e-18L);
     EXPECT_EQ(Evaluate("EXP(1)"), std::exp(1.0L));
     EXPECT_EQ(Evaluate("LN(EXP(2))"), std::log(std::exp(2.0L)));
     EXPECT_NEAR(Evaluate("LOG10(1000)"), 3, 1e-18L);
