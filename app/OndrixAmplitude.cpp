@@ -91,6 +91,9 @@ void TOndrix::ApplyCloseVolumeSwitches()
     const auto percent = value ? TryStrToInt(*value) : std::nullopt;
     // Above 100 means "restore nothing"; a negative number restores silence.
     CloseVolume = percent ? ClampTo<std::uint8_t>(*percent, 0, kRestoreNothing) : current;
+    // A boosted output is put back as found, not left at the last amplitude.
+    if (!percent && current > voltage::kMaxAmplitude && current != kVolumeUnknown)
+        boostedVolumeFound_ = current;
 }
 
 void TOndrix::ApplyAmplitudeSwitches()
@@ -115,7 +118,13 @@ void TOndrix::ApplyAmplitudeSwitches()
 
 void TOndrix::RestoreCloseVolume()
 {
-    if (CloseVolume <= voltage::kMaxAmplitude) SetSystemVolume(CloseVolume);
+    if (CloseVolume <= voltage::kMaxAmplitude) {
+        SetSystemVolume(CloseVolume);
+    } else if (boostedVolumeFound_ && services_.MasterVolume &&
+               services_.MasterVolume->GetPercent() != boostedVolumeFound_) {
+        // Past SetSystemVolume, which keeps amplitudes within 0..100.
+        services_.MasterVolume->SetPercent(*boostedVolumeFound_);
+    }
 }
 
 } // namespace ondrix::app

@@ -200,13 +200,17 @@ class TOndrix : public QWidget
     // Starts a waiter whose end quits the program with exit code 2.
     void StartWaiter(std::int32_t n);
     void StopWaiters();
-    // Shutdown: puts the master volume back to CloseVolume when it is 100 or less.
+    // Shutdown: puts the master volume back to CloseVolume when it is 100 or
+    // less, or to the boosted volume found at start-up.
     void RestoreCloseVolume();
 
     std::vector<std::string> commandLine_;
     std::vector<std::unique_ptr<TWaiter>> waiters_;
     std::optional<int> exitCode_;
     bool destroyed_ = false;
+    // The master volume found at start-up when the user had boosted it above
+    // 100 %: CloseVolume cannot carry it (above 100 means "restore nothing").
+    std::optional<unsigned> boostedVolumeFound_;
 };
 
 // The running program's main window.

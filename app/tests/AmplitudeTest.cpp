@@ -105,7 +105,7 @@ TEST_F(AmplitudeTest, AnUnreadableVolumeIsReportedAndNeverWritten)
     EXPECT_TRUE(master->Sets.empty()); // neither 255 % nor 100 %
 }
 
-TEST_F(AmplitudeTest, ABoostedOutputIsLeftAsItIs)
+TEST_F(AmplitudeTest, ABoostedOutputIsLeftOrPutBackAsFound)
 {
     master = std::make_shared<TFakeMasterVolume>(150);
     TOndrix& o = StartOnMaster();
@@ -113,6 +113,21 @@ TEST_F(AmplitudeTest, ABoostedOutputIsLeftAsItIs)
     EXPECT_EQ(o.UpDown2->Position(), 100);
     Shutdown();
     EXPECT_TRUE(master->Sets.empty());
+
+    // Once the amplitude was changed, shutdown puts the boost back.
+    master = std::make_shared<TFakeMasterVolume>(150);
+    StartOnMaster({"/amp=40"});
+    EXPECT_EQ(master->Sets, Sets{40});
+    Shutdown();
+    EXPECT_EQ(master->Sets, (Sets{40, 150}));
+
+    // "/closevol" and "/nobackupvoltage" still decide over it.
+    for (const char* keep : {"/nobackupvoltage", "/closevol=300"}) {
+        master = std::make_shared<TFakeMasterVolume>(150);
+        StartOnMaster({"/amp=40", keep});
+        Shutdown();
+        EXPECT_EQ(master->Sets, Sets{40}) << keep;
+    }
 }
 
 TEST_F(AmplitudeTest, SetSystemVolumeMovesTheControlFirstAndClamps)
