@@ -30,9 +30,7 @@ enum : std::uint8_t {
     icSubtract = icAdd + mModes,
     icMultiply = icSubtract + mModes,
     icDivide = icMultiply + mModes,
-    icModulo = icDivide + mModes,
-    icIntDivide = icModulo + mModes,
-    icNegate = icIntDivide + mModes,
+    icNegate = icDivide + mModes,
     icSquare = icNegate + uModes,
     icCube = icSquare + uModes,
     icFourth = icCube + uModes,
@@ -183,15 +181,11 @@ std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations, std:
         case okSum:
         case okDifference:
         case okProduct:
-        case okQuotient:
-        case okModulo:
-        case okIntDivide: {
+        case okQuotient: {
             const std::uint8_t base = operation.Kind == okSum          ? icAdd
                                       : operation.Kind == okDifference ? icSubtract
                                       : operation.Kind == okProduct    ? icMultiply
-                                      : operation.Kind == okQuotient   ? icDivide
-                                      : operation.Kind == okModulo     ? icModulo
-                                                                       : icIntDivide;
+                                                                       : icDivide;
             std::uint8_t mode;
             if (firstFromPrevious)
                 mode = secondConstant ? mAD : mAM;
@@ -242,7 +236,7 @@ std::vector<TInstruction> BuildProgram(std::vector<TOperation>& operations, std:
             instruction.store = true; // the routine writes the cell itself
         }
         const bool mayFail = instruction.code == icRoutine ||
-                             (instruction.code >= icDivide && instruction.code < icIntDivide + mModes);
+                             (instruction.code >= icDivide && instruction.code < icDivide + mModes);
         // A domain error returns the next record's cell as it was last written
         // (the record's own when it is the last).
         if (mayFail) program[i + 1 < operations.size() ? i + 1 : i].store = true;
@@ -311,24 +305,6 @@ long double RunProgram(const std::vector<TInstruction>& program, bool& calcError
             instruction.operation->MathError = false;
             r = x / y;
             CheckResult(r, x, y);
-            if (instruction.store) *instruction.dest = r;
-            acc = r;
-            continue;
-            ONDRIX_OPERANDS(icModulo, Modulo)
-        Modulo:
-            if (!ModuloOf(x, y, r)) [[unlikely]] {
-                instruction.operation->MathError = true;
-                return DomainErrorResult(*instruction.operation, calcError);
-            }
-            goto IntegerResult;
-            ONDRIX_OPERANDS(icIntDivide, IntDivide)
-        IntDivide:
-            if (!IntDivideOf(x, y, r)) [[unlikely]] {
-                instruction.operation->MathError = true;
-                return DomainErrorResult(*instruction.operation, calcError);
-            }
-        IntegerResult:
-            instruction.operation->MathError = false;
             if (instruction.store) *instruction.dest = r;
             acc = r;
             continue;
