@@ -324,7 +324,12 @@ void CheckNonFinite(long double result, long double x, long double y)
     }
 }
 
-bool ModuloOf(long double x, long double y, long double& result)
+namespace {
+
+// MOD and DIV work on their operands truncated to 64 bits. A NaN passes
+// through; a divisor that truncates to 0 is a math error (false).
+template <typename IntegerOperation>
+bool OnTruncatedOperands(long double x, long double y, long double& result, IntegerOperation operation)
 {
     if (std::isnan(x) || std::isnan(y)) {
         result = x + y;
@@ -332,25 +337,27 @@ bool ModuloOf(long double x, long double y, long double& result)
     }
     const std::int64_t divisor = TruncateTo64(y);
     if (divisor == 0) return false;
-    const std::int64_t dividend = TruncateTo64(x);
-    // -2^63 mod -1 is 0, but the machine instruction would trap on it.
-    result = divisor == -1 ? 0.0L : static_cast<long double>(dividend % divisor);
+    result = operation(TruncateTo64(x), divisor);
     return true;
+}
+
+} // namespace
+
+bool ModuloOf(long double x, long double y, long double& result)
+{
+    return OnTruncatedOperands(x, y, result, [](std::int64_t dividend, std::int64_t divisor) {
+        // -2^63 mod -1 is 0, but the machine instruction would trap on it.
+        return divisor == -1 ? 0.0L : static_cast<long double>(dividend % divisor);
+    });
 }
 
 bool IntDivideOf(long double x, long double y, long double& result)
 {
-    if (std::isnan(x) || std::isnan(y)) {
-        result = x + y;
-        return true;
-    }
-    const std::int64_t divisor = TruncateTo64(y);
-    if (divisor == 0) return false;
-    const std::int64_t dividend = TruncateTo64(x);
-    if (dividend == std::numeric_limits<std::int64_t>::min() && divisor == -1)
-        RaiseFault(EMathFault::Kind::Overflow);
-    result = static_cast<long double>(dividend / divisor);
-    return true;
+    return OnTruncatedOperands(x, y, result, [](std::int64_t dividend, std::int64_t divisor) {
+        if (dividend == std::numeric_limits<std::int64_t>::min() && divisor == -1)
+            RaiseFault(EMathFault::Kind::Overflow);
+        return static_cast<long double>(dividend / divisor);
+    });
 }
 
 long double RaiseToInteger(long double x, std::uint64_t exponent)

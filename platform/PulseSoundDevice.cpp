@@ -366,10 +366,10 @@ bool PulseSoundDevice::Play(const std::uint8_t* image, std::size_t size, PlayMod
     if (context_ == nullptr || pa_context_get_state(context_) != PA_CONTEXT_READY) {
         if (!ConnectContext(std::chrono::milliseconds(500), nullptr)) return false;
     }
-    const pa_sample_spec spec{*format, wav->sampleRate, 2};
+    const pa_sample_spec sampleFormat{*format, wav->sampleRate, 2};
     pa_channel_map map;
     pa_channel_map_init_stereo(&map);
-    sound->stream = pa_stream_new(context_, "Tone", &spec, &map);
+    sound->stream = pa_stream_new(context_, "Tone", &sampleFormat, &map);
     if (sound->stream == nullptr) return false;
     sound->serial = nextSerial_++;
     pa_stream_set_state_callback(sound->stream, &Sound::OnStateChange, sound.get());
@@ -378,9 +378,9 @@ bool PulseSoundDevice::Play(const std::uint8_t* image, std::size_t size, PlayMod
         PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
     pa_buffer_attr buffer{};
     buffer.maxlength = static_cast<std::uint32_t>(-1);
-    buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLatency, &spec));
+    buffer.tlength = static_cast<std::uint32_t>(pa_usec_to_bytes(kTargetLatency, &sampleFormat));
     buffer.prebuf = static_cast<std::uint32_t>(-1);
-    buffer.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(kRequestSize, &spec));
+    buffer.minreq = static_cast<std::uint32_t>(pa_usec_to_bytes(kRequestSize, &sampleFormat));
     buffer.fragsize = static_cast<std::uint32_t>(-1);
     if (pa_stream_connect_playback(sound->stream, nullptr, &buffer, kStreamFlags, nullptr, nullptr) < 0)
         return false;

@@ -359,22 +359,22 @@ std::unique_ptr<MonitorRecorder> PulseServer::StartRecording() const
 {
     if (!Available()) return nullptr;
     auto state = std::make_unique<MonitorRecorder::State>();
-    const pa_sample_spec spec{PA_SAMPLE_S16LE, state->recording.sampleRate,
-                              static_cast<std::uint8_t>(state->recording.channels)};
+    const pa_sample_spec sampleFormat{PA_SAMPLE_S16LE, state->recording.sampleRate,
+                                      static_cast<std::uint8_t>(state->recording.channels)};
     pa_buffer_attr buffer{};
     buffer.maxlength = static_cast<std::uint32_t>(-1);
-    buffer.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &spec));
+    buffer.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(10 * PA_USEC_PER_MSEC, &sampleFormat));
     int error = 0;
     const std::string monitor = std::string(SinkName()) + ".monitor";
-    state->stream = pa_simple_new(nullptr, "ondrix-test", PA_STREAM_RECORD, monitor.c_str(), "monitor", &spec,
-                                  nullptr, &buffer, &error);
+    state->stream = pa_simple_new(nullptr, "ondrix-test", PA_STREAM_RECORD, monitor.c_str(), "monitor",
+                                  &sampleFormat, nullptr, &buffer, &error);
     if (state->stream == nullptr) {
         std::fprintf(stderr, "cannot record %s: %s\n", monitor.c_str(), pa_strerror(error));
         return nullptr;
     }
     MonitorRecorder::State* shared = state.get();
-    state->reader = std::thread([shared, spec] {
-        const std::size_t chunk = pa_usec_to_bytes(5 * PA_USEC_PER_MSEC, &spec);
+    state->reader = std::thread([shared, sampleFormat] {
+        const std::size_t chunk = pa_usec_to_bytes(5 * PA_USEC_PER_MSEC, &sampleFormat);
         std::vector<std::int16_t> buffer(chunk / 2);
         int error = 0;
         while (!shared->stop) {
