@@ -4,8 +4,10 @@
 
 #include "parser/EvaluationProgram.h"
 #include "parser/MDParser.h"
+#include "parser/MachineCode.h"
 
 #include <deque>
+#include <memory>
 #include <vector>
 
 class TCompiledExpression
@@ -18,6 +20,12 @@ class TCompiledExpression
     // The records recast for the evaluation walk; empty when the list keeps
     // the plain walk over the records.
     std::vector<ondrix::parser::TInstruction> program;
+    // Native code, made once the expression has been evaluated a few times
+    // (a formula typed at a prompt is evaluated once: not worth the system
+    // calls); null when not made yet or not possible.
+    std::unique_ptr<ondrix::parser::TMachineCode> machineCode;
+    unsigned evaluations = 0;
+    static constexpr unsigned kEvaluationsBeforeMachineCode = 3;
 
     TOperation* Head() noexcept { return operations.empty() ? nullptr : &operations.front(); }
 };

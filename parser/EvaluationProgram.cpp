@@ -10,6 +10,54 @@
 
 namespace ondrix::parser {
 
+bool ExactDouble(long double value, double& result) noexcept
+{
+    const double narrowed = static_cast<double>(value);
+    if (static_cast<long double>(narrowed) != value || std::signbit(narrowed) != std::signbit(value))
+        return false;
+    result = narrowed;
+    return true;
+}
+
+bool IsFoldableBinary(std::uint8_t kind) noexcept
+{
+    return kind == okSum || kind == okDifference || kind == okProduct || kind == okQuotient;
+}
+
+bool FoldOperation(std::uint8_t kind, long double x, long double y, long double& result) noexcept
+{
+    switch (kind) {
+    case okSum:
+        result = x + y;
+        break;
+    case okDifference:
+        result = x - y;
+        break;
+    case okProduct:
+        result = x * y;
+        break;
+    case okQuotient:
+        if (y == 0) return false;
+        result = x / y;
+        break;
+    case okNegation:
+        result = -x;
+        break;
+    case okSquare:
+        result = x * x;
+        break;
+    case okCube:
+        result = x * x * x;
+        break;
+    case okFourthPower:
+        result = (x * x) * (x * x);
+        break;
+    default:
+        return false;
+    }
+    return std::isfinite(result);
+}
+
 namespace {
 
 // 80-bit loads and stores are slow microcoded instructions on current x86
@@ -51,71 +99,19 @@ std::uint8_t InlineFunctionCode(const TMathRoutine& routine)
     return icRoutine;
 }
 
-bool ExactDouble(long double value, double& result)
-{
-    const double narrowed = static_cast<double>(value);
-    if (static_cast<long double>(narrowed) != value || std::signbit(narrowed) != std::signbit(value))
-        return false;
-    result = narrowed;
-    return true;
-}
-
-// Works out an operator record whose operands are all known, when that takes
-// the very operations the walk would do and can neither fail nor fault (the
-// walk would find the same finite result on every evaluation).
+// Works out an operator record whose operands are all known (see FoldOperation).
 bool Fold(const TOperation& operation, const std::unordered_map<const long double*, long double>& known,
           long double& result)
 {
     const auto first = known.find(operation.Arg1);
     if (first == known.end()) return false;
-    const long double x = first->second;
     long double y = 0;
-    switch (operation.Kind) {
-    case okSum:
-    case okDifference:
-    case okProduct:
-    case okQuotient: {
+    if (IsFoldableBinary(operation.Kind)) {
         const auto second = known.find(operation.Arg2);
         if (second == known.end()) return false;
         y = second->second;
-        break;
     }
-    case okNegation:
-    case okSquare:
-    case okCube:
-    case okFourthPower:
-        break;
-    default:
-        return false;
-    }
-    switch (operation.Kind) {
-    case okSum:
-        result = x + y;
-        break;
-    case okDifference:
-        result = x - y;
-        break;
-    case okProduct:
-        result = x * y;
-        break;
-    case okQuotient:
-        if (y == 0) return false;
-        result = x / y;
-        break;
-    case okNegation:
-        result = -x;
-        break;
-    case okSquare:
-        result = x * x;
-        break;
-    case okCube:
-        result = x * x * x;
-        break;
-    default:
-        result = (x * x) * (x * x);
-        break;
-    }
-    return std::isfinite(result);
+    return FoldOperation(operation.Kind, first->second, y, result);
 }
 
 // What the plain walk returns when a record reports a domain error.

@@ -26,6 +26,16 @@ struct TInstruction
     TOperation* operation = nullptr;
 };
 
+// True (with the double) when a double holds the value exactly, signed zero included.
+bool ExactDouble(long double value, double& result) noexcept;
+
+// Works out an operation of the given kind on known operands when that takes
+// the very operations the walk would do and can neither fail nor fault (the
+// walk would find the same finite result on every evaluation): the four
+// arithmetic operators (IsFoldableBinary), negation and the small powers.
+bool FoldOperation(std::uint8_t kind, long double x, long double y, long double& result) noexcept;
+bool IsFoldableBinary(std::uint8_t kind) noexcept;
+
 // Added routines keep to their contract: they read their operands and write
 // their result cell (or set MathError), in list order like every record.
 // `cells` are the list's own cells (literals and results); results worked

@@ -79,7 +79,17 @@ long double TMDCustomParser::Value()
     using namespace ondrix::parser;
     if (!compiled_) return 0;
     calcError_ = false;
-    if (!compiled_->program.empty()) return RunProgram(compiled_->program, calcError_);
+    TCompiledExpression& compiled = *compiled_;
+    if (compiled.machineCode) {
+        bool bailed = false;
+        const long double value = compiled.machineCode->Run(bailed);
+        if (!bailed) [[likely]]
+            return value;
+    } else if (compiled.evaluations < TCompiledExpression::kEvaluationsBeforeMachineCode &&
+               ++compiled.evaluations == TCompiledExpression::kEvaluationsBeforeMachineCode) {
+        compiled.machineCode = TMachineCode::Compile(compiled.operations, compiled.cells);
+    }
+    if (!compiled.program.empty()) return RunProgram(compiled.program, calcError_);
     return RunRecords(compiled_->Head(), calcError_);
 }
 

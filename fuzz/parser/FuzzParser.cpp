@@ -1,12 +1,16 @@
-// Compiles random texts with random variable values and evaluates them.
+// Compiles random texts with random variable values and evaluates them, and
+// checks the native code of each against the plain walk over its records.
 // Input layout: one byte of switches, eight bytes choosing the values of
 // A B C D E X Y T, then the formula text.
+#include "parser/ExpressionCompiler.h"
 #include "parser/MDParser.h"
+#include "parser/MachineCode.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <string>
 
@@ -48,6 +52,53 @@ long double ValueFor(std::uint8_t byte)
     return (static_cast<int>(byte) - 128) / 8.0L;
 }
 
+struct Outcome
+{
+    long double value = 0;
+    bool calcError = false;
+    int fault = -1;
+};
+
+template <typename Run> Outcome Evaluate(Run run)
+{
+    Outcome outcome;
+    try {
+        outcome.value = run(outcome.calcError);
+    } catch (const EMathFault& fault) {
+        outcome.fault = static_cast<int>(fault.FaultKind());
+        outcome.value = 0;
+    }
+    return outcome;
+}
+
+// Native code (with the program behind it when it bails) must give what the
+// plain walk gives, to the last bit, through a sweep of X.
+void CompareNativeWithPlainWalk(TMDParser& parser, const std::string& text)
+{
+    using namespace ondrix::parser;
+    const CompileTables tables{parser.Variables(), parser.Functions1(), parser.Functions2(),
+                               parser.PointNumberformat()};
+    auto plain = CompileFormula(text, tables);
+    auto fast = CompileFormula(text, tables);
+    fast->program = BuildProgram(fast->operations, fast->cells);
+    const auto code = TMachineCode::Compile(fast->operations, fast->cells);
+    if (!code) return;
+    const long double start = parser.X();
+    for (int sweep = 0; sweep < 4; ++sweep) {
+        parser.SetX(sweep == 2 ? 0 : start + sweep * 0.75L);
+        const Outcome expected = Evaluate([&](bool& error) { return RunRecords(plain->Head(), error); });
+        const Outcome actual = Evaluate([&](bool& error) {
+            bool bailed = false;
+            const long double value = code->Run(bailed);
+            return bailed ? RunProgram(fast->program, error) : value;
+        });
+        if (std::memcmp(&expected.value, &actual.value, 10) != 0 || expected.calcError != actual.calcError ||
+            expected.fault != actual.fault)
+            std::abort();
+    }
+    parser.SetX(start);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -85,6 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     if (!compiled) return 0;
+    CompareNativeWithPlainWalk(parser, text);
     for (int sweep = 0; sweep < 3; ++sweep) {
         try {
             (void)parser.Value();

@@ -3,6 +3,7 @@
 // values to the last bit, the same math errors with the same returned cell,
 // the same faults, over sequences of X that go through errors and back.
 // (Uses the compiler's internal headers.)
+#include "EvaluationOutcome.h"
 #include "parser/ExpressionCompiler.h"
 #include "parser/MDParser.h"
 
@@ -17,59 +18,7 @@
 namespace {
 
 using namespace ondrix::parser;
-
-struct Outcome
-{
-    long double value = 0;
-    bool calcError = false;
-    std::string fault;
-
-    bool operator==(const Outcome& other) const
-    {
-        // Bitwise, so that NaNs and signed zeros count too.
-        return std::memcmp(&value, &other.value, 10) == 0 && calcError == other.calcError &&
-               fault == other.fault;
-    }
-};
-
-template <typename Run> Outcome Evaluate(Run run)
-{
-    Outcome outcome;
-    try {
-        outcome.value = run(outcome.calcError);
-    } catch (const EMathFault& fault) {
-        outcome.fault = fault.what();
-    }
-    return outcome;
-}
-
-std::string Show(const Outcome& outcome)
-{
-    char text[80];
-    std::snprintf(text, sizeof text, "%.21Lg", outcome.value);
-    return std::string(text) + (outcome.calcError ? " error" : "") + " " + outcome.fault;
-}
-
-// Operators of every kind, literals that a double holds and some it does not,
-// calls that fail and calls that do not.
-std::string RandomText(std::mt19937& random, int depth)
-{
-    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
-    if (depth == 0 || pick(4) == 0) {
-        static const char* const kLeaves[] = {"X", "B", "0", "2", "0.75", "0.1", "1E4000", "3", "Y"};
-        return kLeaves[pick(9)];
-    }
-    static const char* const kOperators[] = {"+", "-", "*", "/", "MOD", "DIV", "^2", "^3", "^4", "^-1"};
-    const int op = pick(14);
-    if (op < 6)
-        return "(" + RandomText(random, depth - 1) + kOperators[op] + RandomText(random, depth - 1) + ")";
-    if (op < 10) return "(" + RandomText(random, depth - 1) + ")" + kOperators[op];
-    if (op == 10) return "-(" + RandomText(random, depth - 1) + ")";
-    static const char* const kCalls[] = {"SQRT", "LN",   "SIN",  "COS",     "EXP",
-                                         "ABS",  "HALF", "HUGE", "POSITIVE"};
-    if (op < 13) return std::string(kCalls[pick(9)]) + "(" + RandomText(random, depth - 1) + ")";
-    return "MAX(" + RandomText(random, depth - 1) + "," + RandomText(random, depth - 1) + ")";
-}
+using namespace ondrix::parser::test;
 
 TEST(EvaluationProgram, MatchesThePlainWalk)
 {
@@ -93,7 +42,7 @@ TEST(EvaluationProgram, MatchesThePlainWalk)
     std::mt19937 random(12345);
     int compared = 0, errors = 0, faults = 0;
     for (int n = 0; n < 3000; ++n) {
-        const std::string text = RandomText(random, 4);
+        const std::string text = RandomText(random, 4, true);
         std::unique_ptr<TCompiledExpression> plain, fast;
         try {
             plain = CompileFormula(text, tables);
@@ -105,8 +54,9 @@ TEST(EvaluationProgram, MatchesThePlainWalk)
         ASSERT_FALSE(program.empty()) << text;
         for (long double value : kXs) {
             *x = value;
-            const Outcome expected = Evaluate([&](bool& error) { return RunRecords(plain->Head(), error); });
-            const Outcome actual = Evaluate([&](bool& error) { return RunProgram(program, error); });
+            const Outcome expected =
+                EvaluateOutcome([&](bool& error) { return RunRecords(plain->Head(), error); });
+            const Outcome actual = EvaluateOutcome([&](bool& error) { return RunProgram(program, error); });
             ASSERT_TRUE(actual == expected) << text << " at X=" << static_cast<double>(value) << ": "
                                             << Show(actual) << " instead of " << Show(expected);
             ++compared;
