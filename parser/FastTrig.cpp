@@ -1,15 +1,13 @@
 #include "parser/FastTrig.h"
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <limits>
 
 // Loading or storing an 80-bit value costs the x87 unit several times a
 // multiplication, while a double loads almost for free. So every constant
-// below is a double (the few that need a 64-bit significand are added as two
-// doubles), the range checks read the argument's exponent straight from its
-// memory, and the quadrant leaves the FPU as a double.
+// below is a double (the two leading coefficients of each polynomial, which
+// need 64 bits, are added as a double and a small remainder), and the
+// quadrant leaves the FPU as a double.
 
 static_assert(std::numeric_limits<long double>::digits == 64 &&
                   std::numeric_limits<long double>::max_exponent == 16384,
@@ -19,32 +17,19 @@ namespace ondrix::parser {
 
 namespace {
 
-constexpr unsigned kExponentBias = 16383;
+// |k| below this (|x| up to about 3216): k times a 53-bit part of pi/2 is exact.
+constexpr double kNearQuotientLimit = 0x1p11;
+// |x| below this: |k| < 2^22 and k times a 40-bit part is exact. Beyond it
+// the C library takes over.
+constexpr long double kFarLimit = 0x1p22;
 
-// Biased exponent of x: 0 for zero and denormals, 0x7fff for inf and NaN.
-inline unsigned BiasedExponent(const long double& x)
-{
-    std::uint16_t signAndExponent;
-    std::memcpy(&signAndExponent, reinterpret_cast<const unsigned char*>(&x) + 8, sizeof signAndExponent);
-    return signAndExponent & 0x7fffu;
-}
-
-// Below 2^-32 sin x rounds to x. Returning x also keeps the sign of -0, which
-// r + r*z*p would lose.
-constexpr unsigned kTinyExponent = kExponentBias - 32;
-// Up to 2^11, |k| < 2^11 and two 53-bit parts of pi/2 still give exact k*part.
-constexpr unsigned kNearExponent = kExponentBias + 11;
-// Up to 2^22, |k| < 2^22 and four parts (three of 40 bits) do; beyond this the
-// C library takes over.
-constexpr unsigned kFarExponent = kExponentBias + 22;
-
-// pi/2 split so that k * part is exact (all but the last part). Close to a
-// multiple of pi/2 the subtractions are exact, so r keeps its relative
-// precision even for the extended values closest to one; elsewhere their
-// rounding errors are carried along (Fast2Sum) and r is rounded only once.
+// pi/2 in parts, all but the last so short that k * part is exact: close to
+// a multiple of pi/2, x - k*pi/2 then keeps its relative precision even for
+// the extended values closest to one. All parts are positive, so that
+// x = -0 (with k = +0) stays -0.
 constexpr long double kNearHalfPi1 = 0x1.921fb54442d18p+0;
-constexpr long double kNearHalfPi2 = 0x1.1a62633145c07p-54;
-constexpr long double kNearHalfPi3 = -0x1.f1976b7ed8fbcp-110;
+constexpr long double kNearHalfPi2 = 0x1.1a62633145c06p-54;
+constexpr long double kNearHalfPi3 = 0x1.c1cd129024e09p-107;
 constexpr long double kFarHalfPi1 = 0x1.921fb54442p+0;
 constexpr long double kFarHalfPi2 = 0x1.a308d31318p-41;
 constexpr long double kFarHalfPi3 = 0x1.8a2e03707p-81;
@@ -59,30 +44,35 @@ struct Reduced
     unsigned quadrant;
 };
 
-inline long double NearestInteger(long double x)
-{
-    return __builtin_rintl(x); // frndint: the FPU rounds to nearest
-}
-
 // k is a small integer, so the double is exact and cheap to store.
 inline unsigned Quadrant(long double k)
 {
     return static_cast<unsigned>(static_cast<long long>(static_cast<double>(k))) & 3u;
 }
 
-// x = k*pi/2 + r, |r| <= pi/4 (plus a hair), for |x| < 2^11.
-inline Reduced ReduceNear(long double x)
+// x = k*pi/2 + r with |r| <= pi/4 (plus a hair) and |k| < 2^11, or false
+// when |k| is larger (or x is NaN or infinite). The check and the quadrant
+// use k as a double: an x87 value reaches an integer register no cheaper.
+inline bool ReduceNear(long double x, Reduced& reduced)
 {
-    const long double k = NearestInteger(x * kTwoOverPi);
-    const long double a = x - k * kNearHalfPi1, b = k * kNearHalfPi2;
-    const long double r1 = a - b, error1 = (a - r1) - b;
-    return {r1 + (error1 - k * kNearHalfPi3), Quadrant(k)};
+    // Adding 1.5 * 2^63 rounds to an integer; unlike frndint it turns -0 into +0.
+    constexpr long double kRoundingMagic = 0x1.8p63;
+    const long double k = (x * kTwoOverPi + kRoundingMagic) - kRoundingMagic;
+    const double quotient = static_cast<double>(k);
+    if (!(std::fabs(quotient) < kNearQuotientLimit)) return false;
+    // While |r| < 2^-42 the first two subtractions are exact. Above that r
+    // may be rounded twice, which matters only for |r| < k * 2^-46.
+    const long double r = ((x - k * kNearHalfPi1) - k * kNearHalfPi2) - k * kNearHalfPi3;
+    reduced = {r, static_cast<unsigned>(static_cast<long long>(quotient)) & 3u};
+    return true;
 }
 
-// The same for |x| < 2^22.
+// The same for |x| < 2^22. Here r may be small while k * part is large, so the
+// rounding errors of the subtractions are carried along (Fast2Sum) and r is
+// rounded once.
 inline Reduced ReduceFar(long double x)
 {
-    const long double k = NearestInteger(x * kTwoOverPi);
+    const long double k = __builtin_rintl(x * kTwoOverPi);
     const long double a = x - k * kFarHalfPi1, b = k * kFarHalfPi2, c = k * kFarHalfPi3;
     const long double r1 = a - b, error1 = (a - r1) - b;
     const long double r2 = r1 - c, error2 = (r1 - r2) - c;
@@ -118,9 +108,15 @@ inline long double CosPolynomial(long double z)
     return 1.0L + z * (q * z - 0.5L);
 }
 
+// z = r^2, but -0 for r = -0: then r + (r*z)*p keeps the sign of sin(-0).
+inline long double Square(long double r)
+{
+    return r * (r + 0.0L);
+}
+
 inline long double SinOf(Reduced reduced)
 {
-    const long double r = reduced.r, z = r * r;
+    const long double r = reduced.r, z = Square(r);
     switch (reduced.quadrant) {
     case 0:
         return SinPolynomial(r, z);
@@ -140,7 +136,7 @@ inline long double CosOf(Reduced reduced)
 
 inline void SinCosOf(Reduced reduced, long double& sine, long double& cosine)
 {
-    const long double r = reduced.r, z = r * r;
+    const long double r = reduced.r, z = Square(r);
     const long double s = SinPolynomial(r, z), c = CosPolynomial(z);
     switch (reduced.quadrant) {
     case 0:
@@ -159,47 +155,40 @@ inline void SinCosOf(Reduced reduced, long double& sine, long double& cosine)
 }
 
 // The rare cases, kept out of line so that the common path stays short.
-[[gnu::noinline]] long double SinElsewhere(long double x, unsigned exponent)
+[[gnu::noinline]] long double SinElsewhere(long double x)
 {
-    if (exponent < kTinyExponent) return x;
-    if (exponent < kFarExponent) return SinOf(ReduceFar(x));
-    return std::sin(x);
+    return std::fabs(x) < kFarLimit ? SinOf(ReduceFar(x)) : std::sin(x);
 }
 
-[[gnu::noinline]] long double CosElsewhere(long double x, unsigned exponent)
+[[gnu::noinline]] long double CosElsewhere(long double x)
 {
-    if (exponent < kTinyExponent) return 1;
-    if (exponent < kFarExponent) return CosOf(ReduceFar(x));
-    return std::cos(x);
+    return std::fabs(x) < kFarLimit ? CosOf(ReduceFar(x)) : std::cos(x);
 }
 
 } // namespace
 
 long double FastSin(long double x)
 {
-    const unsigned exponent = BiasedExponent(x);
-    if (exponent - kTinyExponent < kNearExponent - kTinyExponent) [[likely]]
-        return SinOf(ReduceNear(x));
-    return SinElsewhere(x, exponent);
+    Reduced reduced;
+    if (ReduceNear(x, reduced)) [[likely]]
+        return SinOf(reduced);
+    return SinElsewhere(x);
 }
 
 long double FastCos(long double x)
 {
-    const unsigned exponent = BiasedExponent(x);
-    if (exponent - kTinyExponent < kNearExponent - kTinyExponent) [[likely]]
-        return CosOf(ReduceNear(x));
-    return CosElsewhere(x, exponent);
+    Reduced reduced;
+    if (ReduceNear(x, reduced)) [[likely]]
+        return CosOf(reduced);
+    return CosElsewhere(x);
 }
 
 void FastSinCos(long double x, long double& sine, long double& cosine)
 {
-    const unsigned exponent = BiasedExponent(x);
-    if (exponent - kTinyExponent < kNearExponent - kTinyExponent) [[likely]] {
-        SinCosOf(ReduceNear(x), sine, cosine);
-    } else if (exponent < kTinyExponent) {
-        sine = x;
-        cosine = 1;
-    } else if (exponent < kFarExponent) {
+    Reduced reduced;
+    if (ReduceNear(x, reduced)) [[likely]] {
+        SinCosOf(reduced, sine, cosine);
+    } else if (std::fabs(x) < kFarLimit) {
         SinCosOf(ReduceFar(x), sine, cosine);
     } else {
         sine = std::sin(x);
