@@ -3,11 +3,12 @@
 #include <cmath>
 #include <limits>
 
-// Loading or storing an 80-bit value costs the x87 unit several times a
-// multiplication, while a double loads almost for free. So every constant
-// below is a double (the two leading coefficients of each polynomial, which
-// need 64 bits, are added as a double and a small remainder), and the
-// quadrant leaves the FPU as a double.
+// An 80-bit load or store costs the x87 unit far more than a 64-bit one, and
+// every x87 operation counts. So every constant below is a double (the two
+// leading coefficients of each polynomial, which need 64 bits, are added as a
+// double and a small remainder), the quadrant and the range check leave the
+// FPU as one double store, and the polynomials have the fewest terms that
+// keep the extended precision.
 
 static_assert(std::numeric_limits<long double>::digits == 64 &&
                   std::numeric_limits<long double>::max_exponent == 16384,
