@@ -184,6 +184,16 @@ long double FastCos(long double x)
     return CosElsewhere(x);
 }
 
+long double FastSinAt(const long double* x)
+{
+    return FastSin(*x);
+}
+
+long double FastCosAt(const long double* x)
+{
+    return FastCos(*x);
+}
+
 void FastSinCos(long double x, long double& sine, long double& cosine)
 {
     Reduced reduced;

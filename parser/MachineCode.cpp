@@ -501,10 +501,18 @@ void MachineCodeGenerator::GenerateCall(const Node& node)
 {
     if (depth_ != 0) throw GiveUp(); // cannot happen with the ordering below
     if (node.type != NodeType::Routine) {
-        Generate(node.left);
-        assembler_.StoreExtendedInFrameAndPop(kArgument);
-        PopStack();
-        assembler_.MoveToRax(reinterpret_cast<const void*>(node.type == NodeType::Sine ? FastSin : FastCos));
+        // The argument by address: a variable's own cell, or the frame.
+        const Node& argument = nodes_[static_cast<std::size_t>(node.left)];
+        if (argument.type == NodeType::Variable) {
+            assembler_.MoveToRdi(argument.cell);
+        } else {
+            Generate(node.left);
+            assembler_.StoreExtendedInFrameAndPop(kArgument);
+            PopStack();
+            assembler_.PointRdiToFrame(kArgument);
+        }
+        assembler_.MoveToRax(
+            reinterpret_cast<const void*>(node.type == NodeType::Sine ? FastSinAt : FastCosAt));
         assembler_.CallRax();
         Push();
         return;

@@ -39,6 +39,7 @@ class X87Assembler
     void StoreRaxInFrame(std::int32_t offset) { FrameOperand({0x48, 0x89}, 0, offset); }
     void StoreRdxInFrame(std::int32_t offset) { FrameOperand({0x48, 0x89}, 2, offset); }
     void StoreRdiInFrame(std::int32_t offset) { FrameOperand({0x48, 0x89}, 7, offset); }
+    void PointRdiToFrame(std::int32_t offset) { FrameOperand({0x48, 0x8D}, 7, offset); } // lea
     void CompareRaxWithRdx() { Bytes({0x48, 0x39, 0xD0}); }
     void CompareRcxWithRdx() { Bytes({0x48, 0x39, 0xD1}); }
     void TestRcx() { Bytes({0x48, 0x85, 0xC9}); }
