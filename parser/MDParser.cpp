@@ -81,9 +81,8 @@ long double TMDCustomParser::Value()
     calcError_ = false;
     TCompiledExpression& compiled = *compiled_;
     if (compiled.machineCode) {
-        bool bailed = false;
-        const long double value = compiled.machineCode->Run(bailed);
-        if (!bailed) [[likely]]
+        const long double value = compiled.machineCode->Run();
+        if (!TMachineCode::Bailed(value)) [[likely]]
             return value;
     } else if (compiled.evaluations < TCompiledExpression::kEvaluationsBeforeMachineCode &&
                ++compiled.evaluations == TCompiledExpression::kEvaluationsBeforeMachineCode) {

@@ -164,8 +164,7 @@ class MachineCodeGenerator
     static constexpr std::int32_t kArgument = 0;  // a long double argument of a call
     static constexpr std::int32_t kInteger1 = 16; // integer operands of MOD and DIV
     static constexpr std::int32_t kInteger2 = 24;
-    static constexpr std::int32_t kBailFlag = 32; // the caller's flag pointer
-    static constexpr std::int32_t kSpills = 48;   // 16 bytes each
+    static constexpr std::int32_t kSpills = 32; // 16 bytes each
     static constexpr int kStackRegisters = 8;
 
     int Operand(const long double* cell, std::size_t reader,
@@ -690,7 +689,6 @@ std::vector<std::uint8_t> MachineCodeGenerator::Emit(bool pinVariables)
         label = assembler_.NewLabel();
     // On entry RSP is 8 past a 16-byte boundary; the frame realigns it for calls.
     const std::size_t frameSizeAt = assembler_.SubtractFromRspPatchable();
-    assembler_.StoreRdiInFrame(kBailFlag);
 
     const Node& root = nodes_.back();
     if (pinVariables && !root.hasCall) {
@@ -724,15 +722,14 @@ std::vector<std::uint8_t> MachineCodeGenerator::Emit(bool pinVariables)
     assembler_.AddToRsp(frameSize);
     assembler_.Return();
 
-    // Bailing from depth d pops d registers, sets the flag and returns 0.
+    // Bailing from depth d pops d registers and returns NaN.
     for (int d = kStackRegisters; d > 0; --d) {
         assembler_.Bind(bail_[d]);
         assembler_.Pop();
     }
     assembler_.Bind(bail_[0]);
-    assembler_.LoadRaxFromFrame(kBailFlag);
-    assembler_.StoreOneAtRax();
-    assembler_.LoadZero();
+    assembler_.MoveToRax(KeepDouble(std::numeric_limits<double>::quiet_NaN()));
+    assembler_.LoadDoubleAtRax();
     assembler_.AddToRsp(frameSize);
     assembler_.Return();
     assembler_.Patch32(frameSizeAt, frameSize);

@@ -29,12 +29,13 @@ class TMachineCode
                                                  const std::deque<long double>& cells);
     ~TMachineCode();
 
-    // The value, or bailed = true and nothing else changed.
-    long double Run(bool& bailed) const { return entry_(&bailed); }
+    // The value, always finite; NaN when the code bailed (and changed nothing).
+    long double Run() const { return entry_(); }
+    static bool Bailed(long double value) noexcept { return value != value; }
 
   private:
     friend class MachineCodeGenerator;
-    using Entry = long double (*)(bool*);
+    using Entry = long double (*)();
 
     TMachineCode();
 

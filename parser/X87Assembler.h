@@ -28,7 +28,6 @@ class X87Assembler
     void CallRax() { Bytes({0xFF, 0xD0}); }
     void Return() { Byte(0xC3); }
     void TestAl() { Bytes({0x84, 0xC0}); }
-    void StoreOneAtRax() { Bytes({0xC6, 0x00, 0x01}); }
     // The frame: RSP-relative 64-bit slots.
     void SubtractFromRsp(std::int32_t amount);
     void AddToRsp(std::int32_t amount);
@@ -38,7 +37,6 @@ class X87Assembler
     void LoadRcxFromFrame(std::int32_t offset) { FrameOperand({0x48, 0x8B}, 1, offset); }
     void StoreRaxInFrame(std::int32_t offset) { FrameOperand({0x48, 0x89}, 0, offset); }
     void StoreRdxInFrame(std::int32_t offset) { FrameOperand({0x48, 0x89}, 2, offset); }
-    void StoreRdiInFrame(std::int32_t offset) { FrameOperand({0x48, 0x89}, 7, offset); }
     void PointRdiToFrame(std::int32_t offset) { FrameOperand({0x48, 0x8D}, 7, offset); } // lea
     void CompareRaxWithRdx() { Bytes({0x48, 0x39, 0xD0}); }
     void CompareRcxWithRdx() { Bytes({0x48, 0x39, 0xD1}); }

@@ -3,7 +3,9 @@
 // and compile times against text length.
 #include "BenchFormulas.h"
 
+#include "parser/ExpressionCompiler.h"
 #include "parser/MDParser.h"
+#include "parser/MachineCode.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -112,6 +114,18 @@ void CompileOndrix(benchmark::State& state, std::string text)
     state.counters["chars"] = static_cast<double>(text.size());
 }
 
+// Making native code for an expression already compiled (the parser does
+// this once an expression has been evaluated a few times).
+void CompileNative(benchmark::State& state, const ReferenceFormula* formula)
+{
+    TMDParser parser;
+    const ondrix::parser::CompileTables tables{parser.Variables(), parser.Functions1(), parser.Functions2()};
+    const auto compiled = ondrix::parser::CompileFormula(formula->ondrix, tables);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            ondrix::parser::TMachineCode::Compile(compiled->operations, compiled->cells));
+}
+
 void CompileMuparser(benchmark::State& state, const ReferenceFormula* formula)
 {
     double x = 0, b = 0.9;
@@ -153,6 +167,8 @@ void RegisterAll()
         benchmark::RegisterBenchmark(("Compile/ondrix/" + name).c_str(), CompileOndrix, formula.ondrix)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("Compile/muparser/" + name).c_str(), CompileMuparser, &formula)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("Compile/native/" + name).c_str(), CompileNative, &formula)
             ->Unit(benchmark::kMicrosecond);
     }
     benchmark::RegisterBenchmark("Compile/muparser/setup-only", MuparserSetupOnly)

@@ -88,9 +88,8 @@ void CompareNativeWithPlainWalk(TMDParser& parser, const std::string& text)
         parser.SetX(sweep == 2 ? 0 : start + sweep * 0.75L);
         const Outcome expected = Evaluate([&](bool& error) { return RunRecords(plain->Head(), error); });
         const Outcome actual = Evaluate([&](bool& error) {
-            bool bailed = false;
-            const long double value = code->Run(bailed);
-            return bailed ? RunProgram(fast->program, error) : value;
+            const long double value = code->Run();
+            return TMachineCode::Bailed(value) ? RunProgram(fast->program, error) : value;
         });
         if (std::memcmp(&expected.value, &actual.value, 10) != 0 || expected.calcError != actual.calcError ||
             expected.fault != actual.fault)

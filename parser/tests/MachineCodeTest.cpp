@@ -31,9 +31,8 @@ struct NativeRun
 
     long double operator()(bool& calcError)
     {
-        bool bailed = false;
-        const long double value = code->Run(bailed);
-        if (!bailed) return value;
+        const long double value = code->Run();
+        if (!TMachineCode::Bailed(value)) return value;
         ++bails;
         return RunProgram(compiled->program, calcError);
     }
