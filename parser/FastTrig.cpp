@@ -1,14 +1,18 @@
 #include "parser/FastTrig.h"
 
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 // An 80-bit load or store costs the x87 unit far more than a 64-bit one, and
-// every x87 operation counts. So every constant below is a double (the two
-// leading coefficients of each polynomial, which need 64 bits, are added as a
-// double and a small remainder), the quadrant and the range check leave the
-// FPU as one double store, and the polynomials have the fewest terms that
-// keep the extended precision.
+// every x87 operation is slow beside SSE. So for the arguments a plot sweeps
+// the quadrant is not a branch but a table index: x = k*pi/128 + r and
+// sin x = sin(k*pi/128) cos r + cos(k*pi/128) sin r, where only the reduction
+// and the two leading terms need the extended precision; the corrections for
+// the tiny r are far smaller than the result and run in double on SSE, beside
+// the x87 part. Every constant is a double, and the range check reads the
+// exponent with an integer load.
 
 static_assert(std::numeric_limits<long double>::digits == 64 &&
                   std::numeric_limits<long double>::max_exponent == 16384,
@@ -18,25 +22,209 @@ namespace ondrix::parser {
 
 namespace {
 
-// |k| below this (|x| up to about 3216): k times a 53-bit part of pi/2 is exact.
-constexpr double kNearQuotientLimit = 0x1p11;
-// |x| below this: |k| < 2^22 and k times a 40-bit part is exact. Beyond it
-// the C library takes over.
-constexpr long double kFarLimit = 0x1p22;
+// ---- The common range, 2^-32 <= |x| < 2^11 ---------------------------------
 
-// pi/2 in parts, all but the last so short that k * part is exact: close to
-// a multiple of pi/2, x - k*pi/2 then keeps its relative precision even for
-// the extended values closest to one. All parts are positive, so that
-// x = -0 (with k = +0) stays -0.
-constexpr long double kNearHalfPi1 = 0x1.921fb54442d18p+0;
-constexpr long double kNearHalfPi2 = 0x1.1a62633145c06p-54;
-constexpr long double kNearHalfPi3 = 0x1.c1cd129024e09p-107;
+// Below 2^-32, sin x rounds to x and cos x to 1.
+constexpr long double kTinyLimit = 0x1p-32L;
+constexpr unsigned kTinyExponent = 16383 - 32;
+// |x| < 2^11, so |k| < 2^17 and k times a 45-bit part of pi/128 is exact.
+constexpr unsigned kNearExponent = 16383 + 11;
+
+constexpr int kSteps = 64; // table entries per quarter turn
+constexpr unsigned kIndexMask = 4 * kSteps - 1;
+constexpr double kStepsOverHalfPi = 0x1.45f306dc9c883p+5; // 128/pi; only chooses k
+// pi/128 in parts; the first two are so short that k * part is exact, so that
+// close to a multiple of pi/2, r keeps its relative precision.
+constexpr double kStep1 = 0x1.921fb54442d00p-6;
+constexpr double kStep2 = 0x1.8469898cc5140p-54;
+constexpr double kStep3 = 0x1.80dc1cd129025p-101;
+
+struct DoubleDouble
+{
+    double high, low;
+};
+
+// sin(j*pi/128) for j = 0..64 as a double and the double nearest the rest.
+constexpr DoubleDouble kQuarterSine[kSteps + 1] = {
+    {0x0.0p+0, 0x0.0p+0},
+    {0x1.92155f7a3667ep-6, -0x1.b1d63091a0130p-64},
+    {0x1.91f65f10dd814p-5, -0x1.912bd0d569a90p-61},
+    {0x1.2d52092ce19f6p-4, -0x1.9a088a8bf6b2cp-59},
+    {0x1.917a6bc29b42cp-4, -0x1.e2718d26ed688p-60},
+    {0x1.f564e56a9730ep-4, 0x1.a2704729ae56dp-59},
+    {0x1.2c8106e8e613ap-3, 0x1.13000a89a11e0p-58},
+    {0x1.5e214448b3fc6p-3, 0x1.531ff779ddac6p-57},
+    {0x1.8f8b83c69a60bp-3, -0x1.26d19b9ff8d82p-57},
+    {0x1.c0b826a7e4f63p-3, -0x1.af1439e521935p-62},
+    {0x1.f19f97b215f1bp-3, -0x1.42deef11da2c4p-57},
+    {0x1.111d262b1f677p-2, 0x1.824c20ab7aa9ap-56},
+    {0x1.294062ed59f06p-2, -0x1.5d28da2c4612dp-56},
+    {0x1.4135c94176601p-2, 0x1.0c97c4afa2518p-56},
+    {0x1.58f9a75ab1fddp-2, -0x1.efdc0d58cf620p-62},
+    {0x1.7088530fa459fp-2, -0x1.44b19e0864c5dp-56},
+    {0x1.87de2a6aea963p-2, -0x1.72cedd3d5a610p-57},
+    {0x1.9ef7943a8ed8ap-2, 0x1.6da81290bdbabp-57},
+    {0x1.b5d1009e15cc0p-2, 0x1.5b362cb974183p-57},
+    {0x1.cc66e9931c45ep-2, 0x1.6850e59c37f8fp-58},
+    {0x1.e2b5d3806f63bp-2, 0x1.e0d891d3c6841p-58},
+    {0x1.f8ba4dbf89abap-2, -0x1.2ec1fc1b776b8p-60},
+    {0x1.073879922ffeep-1, -0x1.a5a014347406cp-55},
+    {0x1.11eb3541b4b23p-1, -0x1.ef23b69abe4f1p-55},
+    {0x1.1c73b39ae68c8p-1, 0x1.b25dd267f6600p-55},
+    {0x1.26d054cdd12dfp-1, -0x1.5da743ef3770cp-55},
+    {0x1.30ff7fce17035p-1, -0x1.efcc626f74a6fp-57},
+    {0x1.3affa292050b9p-1, 0x1.e3e25e3954964p-56},
+    {0x1.44cf325091dd6p-1, 0x1.8076a2cfdc6b3p-57},
+    {0x1.4e6cabbe3e5e9p-1, 0x1.3c293edceb327p-57},
+    {0x1.57d69348ceca0p-1, -0x1.75720992bfbb2p-55},
+    {0x1.610b7551d2cdfp-1, -0x1.251b352ff2a37p-56},
+    {0x1.6a09e667f3bcdp-1, -0x1.bdd3413b26456p-55},
+    {0x1.72d0837efff96p-1, 0x1.0d4ef0f1d915cp-55},
+    {0x1.7b5df226aafafp-1, -0x1.0f537acdf0ad7p-56},
+    {0x1.83b0e0bff976ep-1, -0x1.6f420f8ea3475p-56},
+    {0x1.8bc806b151741p-1, -0x1.2c5e12ed1336dp-55},
+    {0x1.93a22499263fbp-1, 0x1.3d419a920df0bp-55},
+    {0x1.9b3e047f38741p-1, -0x1.30ee286712474p-55},
+    {0x1.a29a7a0462782p-1, -0x1.128bb015df175p-56},
+    {0x1.a9b66290ea1a3p-1, 0x1.9f630e8b6dac8p-60},
+    {0x1.b090a58150200p-1, -0x1.926da300ffccep-55},
+    {0x1.b728345196e3ep-1, -0x1.bc69f324e6d61p-55},
+    {0x1.bd7c0ac6f952ap-1, -0x1.825a732ac700ap-55},
+    {0x1.c38b2f180bdb1p-1, -0x1.6e0b1757c8d07p-56},
+    {0x1.c954b213411f5p-1, -0x1.2fb761e946603p-58},
+    {0x1.ced7af43cc773p-1, -0x1.e7b6bb5ab58aep-58},
+    {0x1.d4134d14dc93ap-1, -0x1.4ef5295d25af2p-55},
+    {0x1.d906bcf328d46p-1, 0x1.457e610231ac2p-56},
+    {0x1.ddb13b6ccc23cp-1, 0x1.83c37c6107db3p-55},
+    {0x1.e212104f686e5p-1, -0x1.014c76c126527p-55},
+    {0x1.e6288ec48e112p-1, -0x1.16b56f2847754p-57},
+    {0x1.e9f4156c62ddap-1, 0x1.760b1e2e3f81ep-55},
+    {0x1.ed740e7684963p-1, 0x1.e82c791f59cc2p-56},
+    {0x1.f0a7efb9230d7p-1, 0x1.52c7adc6b4989p-56},
+    {0x1.f38f3ac64e589p-1, -0x1.d7bafb51f72e6p-56},
+    {0x1.f6297cff75cb0p-1, 0x1.562172a361fd3p-56},
+    {0x1.f8764fa714ba9p-1, 0x1.ab256778ffcb6p-56},
+    {0x1.fa7557f08a517p-1, -0x1.7a0a8ca13571fp-55},
+    {0x1.fc26470e19fd3p-1, 0x1.1ec8668ecaceep-55},
+    {0x1.fd88da3d12526p-1, -0x1.87df6378811c7p-55},
+    {0x1.fe9cdad01883ap-1, 0x1.521ecd0c67e35p-57},
+    {0x1.ff621e3796d7ep-1, -0x1.c57bc2e24aa15p-57},
+    {0x1.ffd886084cd0dp-1, -0x1.1354d4556e4cbp-55},
+    {0x1.0000000000000p+0, 0x0.0p+0},
+};
+
+struct TableEntry
+{
+    double sinHigh, sinLow, cosHigh, cosLow;
+};
+
+// 0 - v rather than -v: the zero entries stay +0.
+constexpr DoubleDouble Negated(DoubleDouble v)
+{
+    return {0.0 - v.high, 0.0 - v.low};
+}
+
+// sin and cos of i*pi/128 for a whole turn, built from the quarter by symmetry.
+constexpr std::array<TableEntry, 4 * kSteps> MakeTable()
+{
+    std::array<TableEntry, 4 * kSteps> table{};
+    for (int i = 0; i < 4 * kSteps; ++i) {
+        const int quadrant = i / kSteps, j = i % kSteps;
+        const DoubleDouble a = kQuarterSine[j], b = kQuarterSine[kSteps - j];
+        DoubleDouble sine = a, cosine = b;
+        switch (quadrant) {
+        case 1:
+            sine = b, cosine = Negated(a);
+            break;
+        case 2:
+            sine = Negated(a), cosine = Negated(b);
+            break;
+        case 3:
+            sine = Negated(b), cosine = a;
+            break;
+        default:
+            break;
+        }
+        table[i] = {sine.high, sine.low, cosine.high, cosine.low};
+    }
+    return table;
+}
+
+alignas(64) constexpr std::array<TableEntry, 4 * kSteps> kTable = MakeTable();
+
+// The exponent, read with an integer load straight from where the argument
+// lies (for an argument passed by value, its slot on the stack): any way
+// through the FPU costs an 80-bit store and load.
+inline unsigned BiasedExponent(const long double& x)
+{
+    const auto* signAndExponent = reinterpret_cast<const std::uint16_t*>(&x) + 4;
+    unsigned bits;
+    asm("movzwl %1, %0" : "=r"(bits) : "m"(*signAndExponent));
+    return bits & 0x7fffu;
+}
+
+inline bool InNearRange(const long double& x)
+{
+    return BiasedExponent(x) - kTinyExponent < kNearExponent - kTinyExponent;
+}
+
+// x = k*pi/128 + (r + rTail): r rounded to extended, rTail what that lost.
+struct NearReduced
+{
+    long double r, rTail;
+    unsigned index; // k mod 256 in the low bits
+};
+
+inline NearReduced ReduceNear(long double x)
+{
+    const long double k = __builtin_rintl(x * kStepsOverHalfPi);
+    // Straight from the FPU into memory: k is an integer, so the rounding
+    // mode of the store does not matter.
+    std::int32_t index;
+    asm("fistl %0" : "=m"(index) : "t"(k));
+    // x - k*kStep1 is exact. Subtracting k*kStep2 is exact where r is small
+    // (close to a zero, where its relative precision counts); elsewhere it may
+    // round, and Fast2Sum keeps what it loses.
+    const long double k2 = k * kStep2;
+    const long double a = x - k * kStep1, r = a - k2;
+    return {r, ((a - r) - k2) - k * kStep3, static_cast<unsigned>(index)};
+}
+
+// sin(a + r) = sin a + (cos a * r + (sin a * (cos r - 1) + cos a * (sin r - r)))
+// with the table's sin a and cos a (a = k*pi/128). The innermost group is
+// below 2^-13 of the result, so double precision does for it; it joins
+// cos a * r first, which is smaller than the result (except next to a zero,
+// where the two are alike), so that this rounding counts less.
+// |r| <= pi/256 (plus a hair): sin r - r = r*z*p(z), relative error of sin r
+// below 2^-69; cos r - 1 = z*(-1/2 + z*q(z)), error below 2^-71. At a = 0 or
+// pi (sin a = 0, cos a = +-1) the result is +-(r + r*z*p(z)): r keeps its
+// relative precision.
+inline long double SinNear(const NearReduced& reduced, const TableEntry& a)
+{
+    const long double r = reduced.r;
+    const double rd = static_cast<double>(r), z = rd * rd;
+    const double cosRest = a.sinHigh * (-0.5 + z * (0x1.5555555549e68p-5 + z * -0x1.6c165d653fac9p-10));
+    const double sinRest =
+        (a.cosHigh * rd) * (-0x1.5555555555555p-3 + z * (0x1.1111111107451p-7 + z * -0x1.a019940c16169p-13));
+    const double rTail = static_cast<double>(reduced.rTail);
+    const double rest = (a.sinLow + (a.cosLow * rd + a.cosHigh * rTail)) + z * (cosRest + sinRest);
+    // The extended part reads the table itself: sharing the SSE registers'
+    // loads would cost the compiler a store and a load for each.
+    const TableEntry* own = &a;
+    asm("" : "+r"(own));
+    return own->sinHigh + (own->cosHigh * r + rest);
+}
+
+// ---- Elsewhere -------------------------------------------------------------
+
+// From 2^11 to this the quadrant is a branch; beyond it the C library takes over.
+constexpr long double kFarLimit = 0x1p22;
+// pi/2 in parts, all but the last so short that k * part is exact for |k| < 2^23.
 constexpr long double kFarHalfPi1 = 0x1.921fb54442p+0;
 constexpr long double kFarHalfPi2 = 0x1.a308d31318p-41;
 constexpr long double kFarHalfPi3 = 0x1.8a2e03707p-81;
 constexpr long double kFarHalfPi4 = 0x1.a252049c1114dp-120;
-// Only chooses k: an error of a few units in 2^-53 merely lets |r| pass pi/4
-// by far less than the polynomials allow for.
+// Only chooses k.
 constexpr long double kTwoOverPi = 0x1.45f306dc9c883p-1;
 
 struct Reduced
@@ -51,26 +239,9 @@ inline unsigned Quadrant(long double k)
     return static_cast<unsigned>(static_cast<long long>(static_cast<double>(k))) & 3u;
 }
 
-// x = k*pi/2 + r with |r| <= pi/4 (plus a hair) and |k| < 2^11, or false
-// when |k| is larger (or x is NaN or infinite). The check and the quadrant
-// use k as a double: an x87 value reaches an integer register no cheaper.
-inline bool ReduceNear(long double x, Reduced& reduced)
-{
-    // Adding 1.5 * 2^63 rounds to an integer; unlike frndint it turns -0 into +0.
-    constexpr long double kRoundingMagic = 0x1.8p63;
-    const long double k = (x * kTwoOverPi + kRoundingMagic) - kRoundingMagic;
-    const double quotient = static_cast<double>(k);
-    if (!(std::fabs(quotient) < kNearQuotientLimit)) return false;
-    // While |r| < 2^-42 the first two subtractions are exact. Above that r
-    // may be rounded twice, which matters only for |r| < k * 2^-46.
-    const long double r = ((x - k * kNearHalfPi1) - k * kNearHalfPi2) - k * kNearHalfPi3;
-    reduced = {r, static_cast<unsigned>(static_cast<long long>(quotient)) & 3u};
-    return true;
-}
-
-// The same for |x| < 2^22. Here r may be small while k * part is large, so the
-// rounding errors of the subtractions are carried along (Fast2Sum) and r is
-// rounded once.
+// x = k*pi/2 + r, |r| <= pi/4 (plus a hair), for |x| < 2^22. Here r may be
+// small while k * part is large, so the rounding errors of the subtractions
+// are carried along (Fast2Sum) and r is rounded once.
 inline Reduced ReduceFar(long double x)
 {
     const long double k = __builtin_rintl(x * kTwoOverPi);
@@ -158,53 +329,76 @@ inline void SinCosOf(Reduced reduced, long double& sine, long double& cosine)
 // The rare cases, kept out of line so that the common path stays short.
 [[gnu::noinline]] long double SinElsewhere(long double x)
 {
+    if (std::fabs(x) < kTinyLimit) return x; // also keeps the sign of -0
     return std::fabs(x) < kFarLimit ? SinOf(ReduceFar(x)) : std::sin(x);
 }
 
 [[gnu::noinline]] long double CosElsewhere(long double x)
 {
+    if (std::fabs(x) < kTinyLimit) return 1.0L;
     return std::fabs(x) < kFarLimit ? CosOf(ReduceFar(x)) : std::cos(x);
 }
 
-} // namespace
-
-long double FastSin(long double x)
+[[gnu::noinline]] void SinCosElsewhere(long double x, long double& sine, long double& cosine)
 {
-    Reduced reduced;
-    if (ReduceNear(x, reduced)) [[likely]]
-        return SinOf(reduced);
-    return SinElsewhere(x);
-}
-
-long double FastCos(long double x)
-{
-    Reduced reduced;
-    if (ReduceNear(x, reduced)) [[likely]]
-        return CosOf(reduced);
-    return CosElsewhere(x);
-}
-
-long double FastSinAt(const long double* x)
-{
-    return FastSin(*x);
-}
-
-long double FastCosAt(const long double* x)
-{
-    return FastCos(*x);
-}
-
-void FastSinCos(long double x, long double& sine, long double& cosine)
-{
-    Reduced reduced;
-    if (ReduceNear(x, reduced)) [[likely]] {
-        SinCosOf(reduced, sine, cosine);
+    if (std::fabs(x) < kTinyLimit) {
+        sine = x, cosine = 1.0L;
     } else if (std::fabs(x) < kFarLimit) {
         SinCosOf(ReduceFar(x), sine, cosine);
     } else {
         sine = std::sin(x);
         cosine = std::cos(x);
     }
+}
+
+inline long double SinAt(const long double& x)
+{
+    if (!InNearRange(x)) [[unlikely]]
+        return SinElsewhere(x);
+    const NearReduced reduced = ReduceNear(x);
+    return SinNear(reduced, kTable[reduced.index & kIndexMask]);
+}
+
+// cos x = sin(x + pi/2): the entry a quarter turn further on.
+inline long double CosAt(const long double& x)
+{
+    if (!InNearRange(x)) [[unlikely]]
+        return CosElsewhere(x);
+    const NearReduced reduced = ReduceNear(x);
+    return SinNear(reduced, kTable[(reduced.index + kSteps) & kIndexMask]);
+}
+
+} // namespace
+
+long double FastSin(long double x)
+{
+    return SinAt(x);
+}
+
+long double FastCos(long double x)
+{
+    return CosAt(x);
+}
+
+long double FastSinAt(const long double* x)
+{
+    return SinAt(*x);
+}
+
+long double FastCosAt(const long double* x)
+{
+    return CosAt(*x);
+}
+
+void FastSinCos(long double x, long double& sine, long double& cosine)
+{
+    if (!InNearRange(x)) [[unlikely]] {
+        SinCosElsewhere(x, sine, cosine);
+        return;
+    }
+    const NearReduced reduced = ReduceNear(x);
+    sine = SinNear(reduced, kTable[reduced.index & kIndexMask]);
+    cosine = SinNear(reduced, kTable[(reduced.index + kSteps) & kIndexMask]);
 }
 
 } // namespace ondrix::parser
