@@ -244,6 +244,96 @@ const Expected kSmall[] = {
     {0x1.a55c9c9429ab38p-32L, 0x1.a55c9c9429ab38p-32L, 0x1.fffffffffffffffep-1L},
 };
 
+// Around every multiple of pi/128 in the first quarter turn (and some beyond),
+// as far from it as the reduction lets r go, both sides of 2^11, and a few
+// found next to zeros.
+const Expected kEveryTableStep[] = {
+    {0x1.065c8b703b19d1f8p-7L, 0x1.065bd3bb048985eap-7L, 0x1.fffbcc7b3d12e212p-1L},
+    {0x1.148af4d9afd4a8a2p-5L, 0x1.147d82d93216a87ep-5L, 0x1.ffb552d5f04b839cp-1L},
+    {0x1.d5d747defd542636p-5L, 0x1.d5955985ec7ed7aap-5L, 0x1.ff287b7fc17e3134p-1L},
+    {0x1.4c3b2ad34a88fb32p-4L, 0x1.4bddf06da6349816p-4L, 0x1.fe5112fb95e3ac54p-1L},
+    {0x1.b36e8265ba767d8p-4L, 0x1.b29cabf381fcffb6p-4L, 0x1.fd1c11bebdb6756ap-1L},
+    {0x1.0b9b3ce23cb6c61ep-3L, 0x1.0ad874d736966864p-3L, 0x1.fba2a29aa360fa02p-1L},
+    {0x1.197438dd2ed87df6p-3L, 0x1.1891a1cc9e2b7878p-3L, 0x1.fb2c30ff246d9064p-1L},
+    {0x1.4d68a9280fdffc2ep-3L, 0x1.4bf024ce3b4d926ap-3L, 0x1.f93aef5fafc60666p-1L},
+    {0x1.7bdd4a4026a900e4p-3L, 0x1.79b0a8a8bfd6f72cp-3L, 0x1.f737d0f6d421988cp-1L},
+    {0x1.ac3907418c634d4ep-3L, 0x1.a91bf9014a30534cp-3L, 0x1.f4d931889fef3666p-1L},
+    {0x1.de7229cc3231a286p-3L, 0x1.da1b1752b75e4484p-3L, 0x1.f21782b3c9cfe9d2p-1L},
+    {0x1.1c052c0206e775a2p-2L, 0x1.18647e133e3e476cp-2L, 0x1.ec6e85964cf52d0ep-1L},
+    {0x1.2377f8570f941f86p-2L, 0x1.1f8c7fc5a2190e68p-2L, 0x1.eb6620f0bca1957cp-1L},
+    {0x1.514d61ecc8d9e5acp-2L, 0x1.4b3c50c062f321ep-2L, 0x1.e47942db781dc5ap-1L},
+    {0x1.6900b518bef4777cp-2L, 0x1.619239093c2e7436p-2L, 0x1.e082d32f1e2afbdp-1L},
+    {0x1.8476eff845b78b84p-2L, 0x1.7b36bde986ed3a0cp-2L, 0x1.db9905ef64a4e96p-1L},
+    {0x1.9cabd0d8bab2238p-2L, 0x1.91975fda9d8eecaap-2L, 0x1.d6fbae317a948acap-1L},
+    {0x1.b422f7778a5c67aap-2L, 0x1.a711cf7c39370a76p-2L, 0x1.d242303fe78f277ap-1L},
+    {0x1.b8cd02174986e5fp-2L, 0x1.ab500cee3a10d6aap-2L, 0x1.d14a4a2848c922ecp-1L},
+    {0x1.e65863386a4f90c8p-2L, 0x1.d444118e9fb849a4p-2L, 0x1.c7549464082fd934p-1L},
+    {0x1.ea8f50328880ca46p-2L, 0x1.d8028ec49969e5bp-2L, 0x1.c65ce6d02ff97adap-1L},
+    {0x1.0c5bb443036507c8p-1L, 0x1.003d1a19d1970f7cp-1L, 0x1.bb4461ef747e6a76p-1L},
+    {0x1.0e7b60277474aff2p-1L, 0x1.021339229e41065ap-1L, 0x1.ba33516802425a6ep-1L},
+    {0x1.26dd44fd41119334p-1L, 0x1.16d53d1c9b66b8e4p-1L, 0x1.ad69ec417b173d5p-1L},
+    {0x1.328b10c48d775962p-1L, 0x1.208dfd728b90067ap-1L, 0x1.a6f13c8fc7897676p-1L},
+    {0x1.3e7d50a9ee432b8cp-1L, 0x1.2a57f30400dd9062p-1L, 0x1.a01857e84f064a6ap-1L},
+    {0x1.4b887624b2ae346p-1L, 0x1.34d88ca2809fdc8ap-1L, 0x1.985c42e061f79c6ap-1L},
+    {0x1.579da4c74602ea42p-1L, 0x1.3e655cab08ea8c82p-1L, 0x1.90f5790b7ec167e2p-1L},
+    {0x1.5b2d018d8d0fe936p-1L, 0x1.412d18371d996872p-1L, 0x1.8ebc3ff7b7689abap-1L},
+    {0x1.6755264402592e7p-1L, 0x1.4a8d5dbeb2a5e28cp-1L, 0x1.86ff6c1caf55f5cep-1L},
+    {0x1.72f22853526deaf6p-1L, 0x1.5355cb35627ea5e2p-1L, 0x1.7f666fa60f296d68p-1L},
+    {0x1.80737904d831787cp-1L, 0x1.5d543602f522c7dep-1L, 0x1.76512cef3928fdd2p-1L},
+    {0x1.8d4b82a6122b8846p-1L, 0x1.669baac6be4be48p-1L, 0x1.6d6fe3863de97432p-1L},
+    {0x1.99138e9638d5e204p-1L, 0x1.6eebdc16ce800516p-1L, 0x1.6516d9c1e90408eap-1L},
+    {0x1.b084f87fac5ecad2p-1L, 0x1.7ee193f62a7f1324p-1L, 0x1.53ebac7079b0f7p-1L},
+    {0x1.b211c1c80edfb1d2p-1L, 0x1.7fe88ecb67120b0ap-1L, 0x1.52c28d7cc8b13f88p-1L},
+    {0x1.c9eaa75476326466p-1L, 0x1.8f43c2865037a898p-1L, 0x1.4084939d582e430ap-1L},
+    {0x1.d5f12a4b7f454c32p-1L, 0x1.96ae933ba4df60c2p-1L, 0x1.370d8018ba4fe70ep-1L},
+    {0x1.d77038128db0a92ap-1L, 0x1.9796d84d12aa802p-1L, 0x1.35dce69ee1a6935cp-1L},
+    {0x1.ee781ecf51c75b12p-1L, 0x1.a51c4d23f79dd024p-1L, 0x1.2338ad922efcc5a2p-1L},
+    {0x1.fc6ec125349e792cp-1L, 0x1.ace52edfaa239a04p-1L, 0x1.17a13f8d68eecfa6p-1L},
+    {0x1.fe3043fcc6eb842p-1L, 0x1.adda09d2518f5af8p-1L, 0x1.162847628714545ep-1L},
+    {0x1.0a937530d2a0e4f6p+0L, 0x1.b9e40990ad779f26p-1L, 0x1.029ae1589c6f4702p-1L},
+    {0x1.11103731d3015c2ap+0L, 0x1.c04d31c6a2b5e13ap-1L, 0x1.eea679b8c4e4086p-2L},
+    {0x1.11fe17a407b1836ap+0L, 0x1.c1324102a0ffc83ep-1L, 0x1.eb64839f9753bcaep-2L},
+    {0x1.1cc402d18d829e88p+0L, 0x1.cb229471e7ab1ea8p-1L, 0x1.c52981c9d3b366f4p-2L},
+    {0x1.1e10421b648b2db8p+0L, 0x1.cc47225f405ce2b2p-1L, 0x1.c08040bd0905bfc4p-2L},
+    {0x1.244b7df1d79b114p+0L, 0x1.d1997b1ed0ce07acp-1L, 0x1.a9f678ef20334d1p-2L},
+    {0x1.2ba56035aad9ee76p+0L, 0x1.d785c6ece0067e12p-1L, 0x1.8f0d1ccc252970bap-2L},
+    {0x1.35ec19550ebb0ee8p+0L, 0x1.df265d314b38908cp-1L, 0x1.68e270f8a1c301d8p-2L},
+    {0x1.37def6bfe3d83d0ap+0L, 0x1.e0826ee1f65a6ca8p-1L, 0x1.61945a46a731ffc2p-2L},
+    {0x1.3e2a08285ee8104ep+0L, 0x1.e4b5bbbed6100aecp-1L, 0x1.49d9b1debb1da25cp-2L},
+    {0x1.4443e290d2239bbep+0L, 0x1.e8809bc24374293p-1L, 0x1.32a7db436a047d7p-2L},
+    {0x1.49fea4f3ec4e8ffap+0L, 0x1.ebcfb63592e7ac8cp-1L, 0x1.1cb6e2e79a3a29e2p-2L},
+    {0x1.557c4170c8ebd34ep+0L, 0x1.f1b4225515d55fe4p-1L, 0x1.e095931e0f75514p-3L},
+    {0x1.5b946fc9cc87ce22p+0L, 0x1.f46c2fba09f52218p-1L, 0x1.b10eecb1a692f11p-3L},
+    {0x1.5d216f9f83656dp+0L, 0x1.f511bab1f7f89ec2p-1L, 0x1.a4ecbb04ea34f18ap-3L},
+    {0x1.641582b891fab11ap+0L, 0x1.f7be0a69d00a67bep-1L, 0x1.6e561fd99ffa5ddcp-3L},
+    {0x1.6a58f42094cd976ap+0L, 0x1.f9d5050ab9dd571p-1L, 0x1.3ceea829f2e6ce24p-3L},
+    {0x1.759f632ac9c5b118p+0L, 0x1.fcd4846e59982d5p-1L, 0x1.c7141cb3fc1551f2p-4L},
+    {0x1.762b5606ee250318p+0L, 0x1.fcf35158ed27a4dcp-1L, 0x1.be62884fc0524ef8p-4L},
+    {0x1.7d0c353dd1cc8dcap+0L, 0x1.fe440bba26a6a054p-1L, 0x1.50d6832684ec1f8cp-4L},
+    {0x1.82cdbd1a0fd0e19cp+0L, 0x1.ff155c9a30f3b3ecp-1L, 0x1.e9f41f3bbd8fa7dep-5L},
+    {0x1.89b777e5ea59699p+0L, 0x1.ffb953587bc403c6p-1L, 0x1.0cfb4ac18801bc34p-5L},
+    {-0x1.3c6bddc5e5a8bd7p+2L, 0x1.f2519465e4acefcep-1L, 0x1.d646cc71829a7cf4p-3L},
+    {-0x1.47950231030ce1fcp+2L, 0x1.d65cb3cc667131a4p-1L, 0x1.947dfe644bffe218p-2L},
+    {-0x1.16b173aa74dc135ep+2L, 0x1.df92c6f8b8ff6b5ep-1L, -0x1.66a09d68f680a978p-2L},
+    {-0x1.06da0d51f1dc9c18p+2L, 0x1.a50660a31f0d8ac2p-1L, -0x1.23585ec93db5695ap-1L},
+    {-0x1.354b467144f718a2p+1L, -0x1.539d56db99263e5ap-1L, -0x1.7f271124f0596052p-1L},
+    {-0x1.2373525328ef9f9p+2L, 0x1.f9958afaf4e1d2bp-1L, -0x1.43335c489dda228ep-3L},
+    {-0x1.1891f191d11c2c8cp+1L, -0x1.a05c73b09319de8ep-1L, -0x1.29f8dead80ce7f2cp-1L},
+    {-0x1.2251669616b44ad8p+1L, -0x1.887bef58d1141474p-1L, -0x1.48c9356847adf1c8p-1L},
+    {-0x1.8735ef5b05900358p+1L, -0x1.5ccc77a29eca224ap-4L, -0x1.fe23e61b5bc4e8c8p-1L},
+    {-0x1.9a6763f27903cd88p+1L, 0x1.08c68a1d2d67554cp-4L, -0x1.feeddc852bec8282p-1L},
+    {0x1.fffffffffffffffcp+10L, -0x1.4092047ede3e54f2p-2L, 0x1.e6439427e96b86a8p-1L},
+    {0x1p+11L, -0x1.4092047ede3e182ap-2L, 0x1.e6439427e96b90aep-1L},
+    {-0x1.fffffffffffffffcp+10L, 0x1.4092047ede3e54f2p-2L, 0x1.e6439427e96b86a8p-1L},
+    // where an r rounded twice is off by almost 1.8 ulps
+    {0x1.946b458bc624e712p-7L, 0x1.9468a4b161f3241cp-7L, 0x1.fff6047d4c151592p-1L},
+    {0x1.d6ab0b2a34e13e1cp-7L, 0x1.d6a6e685e8ea29bcp-7L, 0x1.fff27aad3efc71aap-1L},
+    {0x1.e6fa74c7e08a0f0cp-7L, 0x1.e6f5de02adae738p-7L, 0x1.fff186a1d3b6cb72p-1L},
+    {0x1.a34a88eecc114a2ap-7L, 0x1.a3479b161a237f26p-7L, 0x1.fff54515508523f6p-1L},
+    {0x1.dfb32db36e5ae956p-7L, 0x1.dfaecad25321e534p-7L, 0x1.fff1f4906674747p-1L},
+    {-0x1.5b8ab0791a684c5cp+10L, -0x1.fff621699f663ef6p-1L, -0x1.921d21db10deb2fcp-7L},
+};
+
 // Distance from the expected value in units in its last place.
 long double UlpsFrom(long double actual, long double expected)
 {
@@ -283,6 +373,13 @@ TEST(FastTrig, NearestValuesToMultiplesOfHalfPiWithinHalfAnUlp)
 TEST(FastTrig, CloseToMultiplesOfHalfPiWithinOneAndAHalfUlps)
 {
     ExpectWithin(kCloseToMultiplesOfHalfPi, 1.5L, 1.5L);
+}
+
+// Each step has its own sine and cosine; next to a zero (one step away) the
+// result is as small as the step's cos * r, so an error in r shows in full.
+TEST(FastTrig, AroundEveryStepOfPiOver128WithinOneAndAHalfUlps)
+{
+    ExpectWithin(kEveryTableStep, 1.5L, 1.5L);
 }
 
 TEST(FastTrig, LargeArgumentsUpToTheReductionLimitWithinTwoUlps)
