@@ -1,8 +1,10 @@
 #include "parser/FastTrig.h"
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 // An 80-bit load or store costs the x87 unit far more than a 64-bit one, and
@@ -27,17 +29,12 @@ namespace {
 // Below 2^-32, sin x rounds to x and cos x to 1.
 constexpr long double kTinyLimit = 0x1p-32L;
 constexpr unsigned kTinyExponent = 16383 - 32;
-// |x| < 2^11, so |k| < 2^17 and k times a 45-bit part of pi/128 is exact.
+// |x| < 2^11, so |k| < 2^17.
 constexpr unsigned kNearExponent = 16383 + 11;
 
 constexpr int kSteps = 64; // table entries per quarter turn
 constexpr unsigned kIndexMask = 4 * kSteps - 1;
-constexpr double kStepsOverHalfPi = 0x1.45f306dc9c883p+5; // 128/pi; only chooses k
-// pi/128 in parts; the first two are so short that k * part is exact, so that
-// close to a multiple of pi/2, r keeps its relative precision.
-constexpr double kStep1 = 0x1.921fb54442d00p-6;
-constexpr double kStep2 = 0x1.8469898cc5140p-54;
-constexpr double kStep3 = 0x1.80dc1cd129025p-101;
+constexpr double kStepsPerRadian = 0x1.45f306dc9c883p+5; // 128/pi; only chooses k
 
 struct DoubleDouble
 {
@@ -168,51 +165,105 @@ inline bool InNearRange(const long double& x)
     return BiasedExponent(x) - kTinyExponent < kNearExponent - kTinyExponent;
 }
 
-// x = k*pi/128 + (r + rTail): r rounded to extended, rTail what that lost.
+// x = k*pi/128 + (high + low) with |high + low| <= pi/256 (plus a hair), to
+// about 2^-130 absolute however close x lies to a multiple of pi/128.
 struct NearReduced
 {
-    long double r, rTail;
+    double high, low;
     unsigned index; // k mod 256 in the low bits
 };
 
-inline NearReduced ReduceNear(long double x)
+// pi/128 in four parts. k has at most 17 bits, so k times each of the first
+// three (36, 33 and 35 bits) is exact; the fourth is below 2^-115.
+constexpr double kPart1 = 0x1.921fb54440000p-6;
+constexpr double kPart2 = 0x1.68c234c500000p-45;
+constexpr double kPart3 = -0x1.cceba3f900000p-80;
+constexpr double kPart4 = -0x1.f1976b7ed8fbcp-116;
+// Adding it rounds a double below 2^51 to an integer, which then sits in the
+// low bits of the sum.
+constexpr double kRoundingShift = 0x1.8p52;
+
+// The reduction runs in double precision on SSE: the 64-bit mantissa splits
+// exactly into a double of its top 53 bits and one of its last 11, built with
+// integer operations from the bits in memory (no 80-bit load).
+[[gnu::always_inline]] inline NearReduced ReduceNear(const long double& x)
 {
-    const long double k = __builtin_rintl(x * kStepsOverHalfPi);
-    // Straight from the FPU into memory: k is an integer, so the rounding
-    // mode of the store does not matter.
-    std::int32_t index;
-    asm("fistl %0" : "=m"(index) : "t"(k));
-    // x - k*kStep1 is exact. Subtracting k*kStep2 is exact where r is small
-    // (close to a zero, where its relative precision counts); elsewhere it may
-    // round, and Fast2Sum keeps what it loses.
-    const long double k2 = k * kStep2;
-    const long double a = x - k * kStep1, r = a - k2;
-    return {r, ((a - r) - k2) - k * kStep3, static_cast<unsigned>(index)};
+    std::uint64_t mantissa;
+    std::uint16_t signAndExponent;
+    std::memcpy(&mantissa, &x, sizeof mantissa);
+    std::memcpy(&signAndExponent, reinterpret_cast<const char*>(&x) + sizeof mantissa, sizeof signAndExponent);
+    const std::uint64_t sign = std::uint64_t{signAndExponent & 0x8000u} << 48;
+    const std::uint64_t exponent = signAndExponent & 0x7fffu; // 2^-32 <= |x| < 2^11 here
+    const double xHigh = std::bit_cast<double>(sign | (exponent - 16383 + 1023) << 52 | (mantissa << 1) >> 12);
+    const double lowScale = std::bit_cast<double>(sign | (exponent - 16383 - 63 + 1023) << 52);
+    const double xLow = static_cast<double>(static_cast<std::int64_t>(mantissa & 0x7ffu)) * lowScale;
+
+    const double shifted = xHigh * kStepsPerRadian + kRoundingShift;
+    const double k = shifted - kRoundingShift;
+    const auto index = static_cast<unsigned>(std::bit_cast<std::uint64_t>(shifted));
+    // Each of a and b is exact: a because k*kPart1 lies within pi/256 of
+    // xHigh, b because both terms are below 2^-26 on a grid of 2^-77. The two
+    // Fast2Sums are exact as well, also where the sums cancel (near a zero of
+    // the sine, where r must keep its relative precision).
+    const double a = xHigh - k * kPart1;
+    const double b = xLow - k * kPart2;
+    const double k3 = k * kPart3;
+    const double d = a + b, dError = b - (d - a);
+    const double r = d - k3, rError = (d - r) - k3;
+    return {r, (rError + dError) - k * kPart4, index};
 }
 
-// sin(a + r) = sin a + (cos a * r + (sin a * (cos r - 1) + cos a * (sin r - r)))
-// with the table's sin a and cos a (a = k*pi/128). The innermost group is
-// below 2^-13 of the result, so double precision does for it; it joins
-// cos a * r first, which is smaller than the result (except next to a zero,
-// where the two are alike), so that this rounding counts less.
-// |r| <= pi/256 (plus a hair): sin r - r = r*z*p(z), relative error of sin r
-// below 2^-69; cos r - 1 = z*(-1/2 + z*q(z)), error below 2^-71. At a = 0 or
-// pi (sin a = 0, cos a = +-1) the result is +-(r + r*z*p(z)): r keeps its
-// relative precision.
-inline long double SinNear(const NearReduced& reduced, const TableEntry& a)
+// Veltkamp's split: high holds the upper 26 bits, so that products of halves
+// are exact.
+constexpr double kSplitter = 0x1p27 + 1;
+
+struct Halves
 {
-    const long double r = reduced.r;
-    const double rd = static_cast<double>(r), z = rd * rd;
+    double high, low;
+};
+
+inline Halves Split(double v)
+{
+    const double scaled = v * kSplitter, high = scaled - (scaled - v);
+    return {high, v - high};
+}
+
+// How the exact error of a product is found: with a fused multiply-add where
+// the processor has one, else by Dekker's splitting. Both give the same bits.
+enum class ProductError
+{
+    Fused,
+    Split
+};
+
+// sin(a + r) = sin a + cos a * r + (sin a * (cos r - 1) + cos a * (sin r - r))
+// with the table's sin a and cos a (a = k*pi/128), summed as a double-double
+// that rounds once, into extended precision, at the end. sin a + cos a * r
+// carries its rounding errors exactly (the product's error; Fast2Sum, as
+// |sin a| >= sin(pi/128) > |cos a * r| unless sin a = 0). The rest is below
+// 2^-13 of the result, so double precision does for it: with r = rh + rl,
+// |r| <= pi/256 (plus a hair), sin r - r = r*z*p(z), relative error of sin r
+// below 2^-69, and cos r - 1 = z*(-1/2 + z*q(z)), error below 2^-71, where
+// z = rh^2 and the term -sin a * rh * rl makes up for the rl it leaves out.
+template <ProductError kMethod>
+[[gnu::always_inline]] inline long double SinNear(const NearReduced& reduced, const TableEntry& a)
+{
+    const double rh = reduced.high, rl = reduced.low, z = rh * rh;
+    const double product = a.cosHigh * rh;
+    double productError;
+    if constexpr (kMethod == ProductError::Fused) {
+        productError = __builtin_fma(a.cosHigh, rh, -product);
+    } else {
+        const Halves c = Split(a.cosHigh), r = Split(rh);
+        productError = (((c.high * r.high - product) + c.high * r.low) + c.low * r.high) + c.low * r.low;
+    }
+    const double high = a.sinHigh + product, highError = product - (high - a.sinHigh);
+    const double small =
+        (highError + productError) + (a.sinLow + ((a.cosHigh * rl + a.cosLow * rh) - a.sinHigh * (rh * rl)));
     const double cosRest = a.sinHigh * (-0.5 + z * (0x1.5555555549e68p-5 + z * -0x1.6c165d653fac9p-10));
     const double sinRest =
-        (a.cosHigh * rd) * (-0x1.5555555555555p-3 + z * (0x1.1111111107451p-7 + z * -0x1.a019940c16169p-13));
-    const double rTail = static_cast<double>(reduced.rTail);
-    const double rest = (a.sinLow + (a.cosLow * rd + a.cosHigh * rTail)) + z * (cosRest + sinRest);
-    // The extended part reads the table itself: sharing the SSE registers'
-    // loads would cost the compiler a store and a load for each.
-    const TableEntry* own = &a;
-    asm("" : "+r"(own));
-    return own->sinHigh + (own->cosHigh * r + rest);
+        product * (-0x1.5555555555555p-3 + z * (0x1.1111111107451p-7 + z * -0x1.a019940c16169p-13));
+    return static_cast<long double>(high) + (small + z * (cosRest + sinRest));
 }
 
 // ---- Elsewhere -------------------------------------------------------------
@@ -351,54 +402,114 @@ inline void SinCosOf(Reduced reduced, long double& sine, long double& cosine)
     }
 }
 
-inline long double SinAt(const long double& x)
+// kOffset selects the function: 0 the sine, kSteps the cosine, as
+// cos x = sin(x + pi/2) is the entry a quarter turn further on.
+template <ProductError kMethod, unsigned kOffset>
+[[gnu::always_inline]] inline long double TrigAt(const long double& x)
 {
     if (!InNearRange(x)) [[unlikely]]
-        return SinElsewhere(x);
+        return kOffset == 0 ? SinElsewhere(x) : CosElsewhere(x);
     const NearReduced reduced = ReduceNear(x);
-    return SinNear(reduced, kTable[reduced.index & kIndexMask]);
+    return SinNear<kMethod>(reduced, kTable[(reduced.index + kOffset) & kIndexMask]);
 }
 
-// cos x = sin(x + pi/2): the entry a quarter turn further on.
-inline long double CosAt(const long double& x)
-{
-    if (!InNearRange(x)) [[unlikely]]
-        return CosElsewhere(x);
-    const NearReduced reduced = ReduceNear(x);
-    return SinNear(reduced, kTable[(reduced.index + kSteps) & kIndexMask]);
-}
-
-} // namespace
-
-long double FastSin(long double x)
-{
-    return SinAt(x);
-}
-
-long double FastCos(long double x)
-{
-    return CosAt(x);
-}
-
-long double FastSinAt(const long double* x)
-{
-    return SinAt(*x);
-}
-
-long double FastCosAt(const long double* x)
-{
-    return CosAt(*x);
-}
-
-void FastSinCos(long double x, long double& sine, long double& cosine)
+template <ProductError kMethod>
+[[gnu::always_inline]] inline void SinCosAt(const long double& x, long double& sine, long double& cosine)
 {
     if (!InNearRange(x)) [[unlikely]] {
         SinCosElsewhere(x, sine, cosine);
         return;
     }
     const NearReduced reduced = ReduceNear(x);
-    sine = SinNear(reduced, kTable[reduced.index & kIndexMask]);
-    cosine = SinNear(reduced, kTable[(reduced.index + kSteps) & kIndexMask]);
+    sine = SinNear<kMethod>(reduced, kTable[reduced.index & kIndexMask]);
+    cosine = SinNear<kMethod>(reduced, kTable[(reduced.index + kSteps) & kIndexMask]);
+}
+
+// The same code twice: once for any x86-64 processor, once with FMA (and
+// so the three-operand AVX encoding), which needs a third fewer instructions.
+long double SinSplit(const long double& x)
+{
+    return TrigAt<ProductError::Split, 0>(x);
+}
+
+long double CosSplit(const long double& x)
+{
+    return TrigAt<ProductError::Split, kSteps>(x);
+}
+
+void SinCosSplit(const long double& x, long double& sine, long double& cosine)
+{
+    SinCosAt<ProductError::Split>(x, sine, cosine);
+}
+
+[[gnu::target("fma")]] long double SinFused(const long double& x)
+{
+    return TrigAt<ProductError::Fused, 0>(x);
+}
+
+[[gnu::target("fma")]] long double CosFused(const long double& x)
+{
+    return TrigAt<ProductError::Fused, kSteps>(x);
+}
+
+[[gnu::target("fma")]] void SinCosFused(const long double& x, long double& sine, long double& cosine)
+{
+    SinCosAt<ProductError::Fused>(x, sine, cosine);
+}
+
+bool ProcessorHasFma()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("fma");
+}
+
+// Set before main; a call from an earlier static initializer takes the split
+// path, which gives the same results.
+const bool kUseFma = ProcessorHasFma();
+
+} // namespace
+
+long double FastSin(long double x)
+{
+    return kUseFma ? SinFused(x) : SinSplit(x);
+}
+
+long double FastCos(long double x)
+{
+    return kUseFma ? CosFused(x) : CosSplit(x);
+}
+
+long double FastSinAt(const long double* x)
+{
+    return kUseFma ? SinFused(*x) : SinSplit(*x);
+}
+
+long double FastCosAt(const long double* x)
+{
+    return kUseFma ? CosFused(*x) : CosSplit(*x);
+}
+
+void FastSinCos(long double x, long double& sine, long double& cosine)
+{
+    if (kUseFma)
+        SinCosFused(x, sine, cosine);
+    else
+        SinCosSplit(x, sine, cosine);
+}
+
+bool TrigHasFusedPath()
+{
+    return ProcessorHasFma();
+}
+
+long double FastSinVia(TrigPath path, long double x)
+{
+    return path == TrigPath::Fused ? SinFused(x) : SinSplit(x);
+}
+
+long double FastCosVia(TrigPath path, long double x)
+{
+    return path == TrigPath::Fused ? CosFused(x) : CosSplit(x);
 }
 
 } // namespace ondrix::parser

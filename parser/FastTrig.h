@@ -12,4 +12,17 @@ long double FastSinAt(const long double* x);
 long double FastCosAt(const long double* x);
 void FastSinCos(long double x, long double& sine, long double& cosine);
 
+// For tests: the two builds of the common range, one for any x86-64
+// processor and one using FMA (chosen at start-up where the processor has
+// it), give the same bits. The fused one may only run where
+// TrigHasFusedPath() holds.
+enum class TrigPath
+{
+    Split,
+    Fused
+};
+bool TrigHasFusedPath();
+long double FastSinVia(TrigPath path, long double x);
+long double FastCosVia(TrigPath path, long double x);
+
 } // namespace ondrix::parser
