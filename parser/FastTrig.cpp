@@ -9,12 +9,12 @@
 
 // An 80-bit load or store costs the x87 unit far more than a 64-bit one, and
 // every x87 operation is slow beside SSE. So for the arguments a plot sweeps
-// the quadrant is not a branch but a table index: x = k*pi/128 + r and
-// sin x = sin(k*pi/128) cos r + cos(k*pi/128) sin r, where only the reduction
-// and the two leading terms need the extended precision; the corrections for
-// the tiny r are far smaller than the result and run in double on SSE, beside
-// the x87 part. Every constant is a double, and the range check reads the
-// exponent with an integer load.
+// the work runs on SSE in double-double arithmetic: the argument's bits are
+// read with integer loads, the quadrant is not a branch but a table index
+// (x = k*pi/128 + r, sin x = sin(k*pi/128) cos r + cos(k*pi/128) sin r), and
+// the x87 unit only adds the two halves of the result, which rounds once to
+// extended precision (within 1.3 units in the last place). Arguments beyond
+// that range keep an x87 reduction by quarter turns, or the C library.
 
 static_assert(std::numeric_limits<long double>::digits == 64 &&
                   std::numeric_limits<long double>::max_exponent == 16384,
@@ -154,10 +154,9 @@ alignas(64) constexpr std::array<TableEntry, 4 * kSteps> kTable = MakeTable();
 // through the FPU costs an 80-bit store and load.
 inline unsigned BiasedExponent(const long double& x)
 {
-    const auto* signAndExponent = reinterpret_cast<const std::uint16_t*>(&x) + 4;
-    unsigned bits;
-    asm("movzwl %1, %0" : "=r"(bits) : "m"(*signAndExponent));
-    return bits & 0x7fffu;
+    std::uint16_t signAndExponent;
+    std::memcpy(&signAndExponent, reinterpret_cast<const char*>(&x) + 8, sizeof signAndExponent);
+    return signAndExponent & 0x7fffu;
 }
 
 inline bool InNearRange(const long double& x)
@@ -377,20 +376,27 @@ inline void SinCosOf(Reduced reduced, long double& sine, long double& cosine)
     }
 }
 
-// The rare cases, kept out of line so that the common path stays short.
-[[gnu::noinline]] long double SinElsewhere(long double x)
+// The rare cases, kept out of line (and reached by a jump, the argument by
+// address) so that the common path stays short. GCC would otherwise pass the
+// argument by value again, which needs a frame and a call.
+#if defined(__clang__)
+#define OUT_OF_LINE [[gnu::noinline]]
+#else
+#define OUT_OF_LINE [[gnu::noipa]]
+#endif
+OUT_OF_LINE long double SinElsewhere(const long double& x)
 {
     if (std::fabs(x) < kTinyLimit) return x; // also keeps the sign of -0
     return std::fabs(x) < kFarLimit ? SinOf(ReduceFar(x)) : std::sin(x);
 }
 
-[[gnu::noinline]] long double CosElsewhere(long double x)
+OUT_OF_LINE long double CosElsewhere(const long double& x)
 {
     if (std::fabs(x) < kTinyLimit) return 1.0L;
     return std::fabs(x) < kFarLimit ? CosOf(ReduceFar(x)) : std::cos(x);
 }
 
-[[gnu::noinline]] void SinCosElsewhere(long double x, long double& sine, long double& cosine)
+OUT_OF_LINE void SinCosElsewhere(const long double& x, long double& sine, long double& cosine)
 {
     if (std::fabs(x) < kTinyLimit) {
         sine = x, cosine = 1.0L;
@@ -401,6 +407,8 @@ inline void SinCosOf(Reduced reduced, long double& sine, long double& cosine)
         cosine = std::cos(x);
     }
 }
+
+#undef OUT_OF_LINE
 
 // kOffset selects the function: 0 the sine, kSteps the cosine, as
 // cos x = sin(x + pi/2) is the entry a quarter turn further on.
@@ -427,14 +435,14 @@ template <ProductError kMethod>
 
 // The same code twice: once for any x86-64 processor, once with FMA (and
 // so the three-operand AVX encoding), which needs a third fewer instructions.
-long double SinSplit(const long double& x)
+long double SinSplitAt(const long double* x)
 {
-    return TrigAt<ProductError::Split, 0>(x);
+    return TrigAt<ProductError::Split, 0>(*x);
 }
 
-long double CosSplit(const long double& x)
+long double CosSplitAt(const long double* x)
 {
-    return TrigAt<ProductError::Split, kSteps>(x);
+    return TrigAt<ProductError::Split, kSteps>(*x);
 }
 
 void SinCosSplit(const long double& x, long double& sine, long double& cosine)
@@ -442,14 +450,14 @@ void SinCosSplit(const long double& x, long double& sine, long double& cosine)
     SinCosAt<ProductError::Split>(x, sine, cosine);
 }
 
-[[gnu::target("fma")]] long double SinFused(const long double& x)
+[[gnu::target("fma")]] long double SinFusedAt(const long double* x)
 {
-    return TrigAt<ProductError::Fused, 0>(x);
+    return TrigAt<ProductError::Fused, 0>(*x);
 }
 
-[[gnu::target("fma")]] long double CosFused(const long double& x)
+[[gnu::target("fma")]] long double CosFusedAt(const long double* x)
 {
-    return TrigAt<ProductError::Fused, kSteps>(x);
+    return TrigAt<ProductError::Fused, kSteps>(*x);
 }
 
 [[gnu::target("fma")]] void SinCosFused(const long double& x, long double& sine, long double& cosine)
@@ -471,22 +479,32 @@ const bool kUseFma = ProcessorHasFma();
 
 long double FastSin(long double x)
 {
-    return kUseFma ? SinFused(x) : SinSplit(x);
+    return kUseFma ? SinFusedAt(&x) : SinSplitAt(&x);
 }
 
 long double FastCos(long double x)
 {
-    return kUseFma ? CosFused(x) : CosSplit(x);
+    return kUseFma ? CosFusedAt(&x) : CosSplitAt(&x);
 }
 
 long double FastSinAt(const long double* x)
 {
-    return kUseFma ? SinFused(*x) : SinSplit(*x);
+    return kUseFma ? SinFusedAt(x) : SinSplitAt(x);
 }
 
 long double FastCosAt(const long double* x)
 {
-    return kUseFma ? CosFused(*x) : CosSplit(*x);
+    return kUseFma ? CosFusedAt(x) : CosSplitAt(x);
+}
+
+TrigAtFunction FastSinAtFunction()
+{
+    return ProcessorHasFma() ? SinFusedAt : SinSplitAt;
+}
+
+TrigAtFunction FastCosAtFunction()
+{
+    return ProcessorHasFma() ? CosFusedAt : CosSplitAt;
 }
 
 void FastSinCos(long double x, long double& sine, long double& cosine)
@@ -504,12 +522,12 @@ bool TrigHasFusedPath()
 
 long double FastSinVia(TrigPath path, long double x)
 {
-    return path == TrigPath::Fused ? SinFused(x) : SinSplit(x);
+    return path == TrigPath::Fused ? SinFusedAt(&x) : SinSplitAt(&x);
 }
 
 long double FastCosVia(TrigPath path, long double x)
 {
-    return path == TrigPath::Fused ? CosFused(x) : CosSplit(x);
+    return path == TrigPath::Fused ? CosFusedAt(&x) : CosSplitAt(&x);
 }
 
 } // namespace ondrix::parser

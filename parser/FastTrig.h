@@ -10,6 +10,11 @@ long double FastCos(long double x);
 // there, it saves the copy an argument passed by value takes.
 long double FastSinAt(const long double* x);
 long double FastCosAt(const long double* x);
+// The build FastSinAt and FastCosAt run on this processor, for callers that
+// resolve the call once (native code).
+using TrigAtFunction = long double (*)(const long double*);
+TrigAtFunction FastSinAtFunction();
+TrigAtFunction FastCosAtFunction();
 void FastSinCos(long double x, long double& sine, long double& cosine);
 
 // For tests: the two builds of the common range, one for any x86-64

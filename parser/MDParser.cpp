@@ -76,20 +76,29 @@ void TMDCustomParser::SetExpression(const std::string& text)
 
 long double TMDCustomParser::Value()
 {
+    if (compiled_ && compiled_->machineCode) [[likely]] {
+        calcError_ = false;
+        const long double value = compiled_->machineCode->Run();
+        if (!ondrix::parser::TMachineCode::Bailed(value)) [[likely]]
+            return value;
+    }
+    return PortableValue();
+}
+
+[[gnu::noinline]] long double TMDCustomParser::PortableValue()
+{
     using namespace ondrix::parser;
     if (!compiled_) return 0;
     calcError_ = false;
     TCompiledExpression& compiled = *compiled_;
-    if (compiled.machineCode) {
-        const long double value = compiled.machineCode->Run();
-        if (!TMachineCode::Bailed(value)) [[likely]]
-            return value;
-    } else if (compiled.evaluations < TCompiledExpression::kEvaluationsBeforeMachineCode &&
-               ++compiled.evaluations == TCompiledExpression::kEvaluationsBeforeMachineCode) {
+    // Native code is made once, on the evaluation that reaches the count; a
+    // bail runs the evaluation program without counting.
+    if (!compiled.machineCode && compiled.evaluations < TCompiledExpression::kEvaluationsBeforeMachineCode &&
+        ++compiled.evaluations == TCompiledExpression::kEvaluationsBeforeMachineCode) {
         compiled.machineCode = TMachineCode::Compile(compiled.operations, compiled.cells);
     }
     if (!compiled.program.empty()) return RunProgram(compiled.program, calcError_);
-    return RunRecords(compiled_->Head(), calcError_);
+    return RunRecords(compiled.Head(), calcError_);
 }
 
 long double* TMDCustomParser::OwnCell(std::string_view upperName) noexcept

@@ -195,6 +195,10 @@ class TMDCustomParser
 
   private:
     void ReleaseList() noexcept;
+    // Value() through the portable evaluator, where there is no native code
+    // (yet: this makes it) or it bailed. Kept out of line so that the common
+    // path stays a few instructions.
+    long double PortableValue();
 
     const void* owner_ = nullptr;
     bool calcError_ = false;

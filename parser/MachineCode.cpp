@@ -510,8 +510,8 @@ void MachineCodeGenerator::GenerateCall(const Node& node)
             PopStack();
             assembler_.PointRdiToFrame(kArgument);
         }
-        assembler_.MoveToRax(
-            reinterpret_cast<const void*>(node.type == NodeType::Sine ? FastSinAt : FastCosAt));
+        assembler_.MoveToRax(reinterpret_cast<const void*>(
+            node.type == NodeType::Sine ? FastSinAtFunction() : FastCosAtFunction()));
         assembler_.CallRax();
         Push();
         return;
