@@ -216,12 +216,7 @@ constexpr double kRoundingShift = 0x1.8p52;
 // are exact.
 constexpr double kSplitter = 0x1p27 + 1;
 
-struct Halves
-{
-    double high, low;
-};
-
-inline Halves Split(double v)
+inline DoubleDouble Split(double v)
 {
     const double scaled = v * kSplitter, high = scaled - (scaled - v);
     return {high, v - high};
@@ -253,7 +248,7 @@ template <ProductError kMethod>
     if constexpr (kMethod == ProductError::Fused) {
         productError = __builtin_fma(a.cosHigh, rh, -product);
     } else {
-        const Halves c = Split(a.cosHigh), r = Split(rh);
+        const DoubleDouble c = Split(a.cosHigh), r = Split(rh);
         productError = (((c.high * r.high - product) + c.high * r.low) + c.low * r.high) + c.low * r.low;
     }
     const double high = a.sinHigh + product, highError = product - (high - a.sinHigh);
@@ -499,12 +494,12 @@ long double FastCosAt(const long double* x)
 
 TrigAtFunction FastSinAtFunction()
 {
-    return ProcessorHasFma() ? SinFusedAt : SinSplitAt;
+    return kUseFma ? SinFusedAt : SinSplitAt;
 }
 
 TrigAtFunction FastCosAtFunction()
 {
-    return ProcessorHasFma() ? CosFusedAt : CosSplitAt;
+    return kUseFma ? CosFusedAt : CosSplitAt;
 }
 
 void FastSinCos(long double x, long double& sine, long double& cosine)
