@@ -1,8 +1,13 @@
-#include "app/OndrixApplication.h"
-#include "app/QtDialogs.h"
-#include "app/TOndrix.h"
-#include "app/TerminationSignals.h"
+#include "app/RealServices.h"
+#include "app/dialogs/QtDialogs.h"
+#include "app/model/Instrument.h"
+#include "app/panel/OndrixApplication.h"
+#include "app/panel/TOndrix.h"
+#include "app/startup/Startup.h"
+#include "app/startup/TerminationSignals.h"
 
+#include <QGuiApplication>
+#include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
@@ -14,18 +19,29 @@ namespace {
 
 // A standard stream the caller closed would be handed to the next file the
 // program opens (a sound server socket, say), and "/?" would then read from
-// it: give closed streams /dev/null instead (reading it is an Enter).
+// it. A closed input reads as an empty line (Enter); a closed output fails on
+// every write (/dev/full), so the usage text reports it as it would a full disk.
 void OpenClosedStandardStreams()
 {
     for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
         if (fcntl(fd, F_GETFD) == -1) {
-            const int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+            const char* stand_in = fd == STDIN_FILENO ? "/dev/null" : "/dev/full";
+            const int opened = open(stand_in, fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
             if (opened >= 0 && opened != fd) {
                 dup2(opened, fd);
                 close(opened);
             }
         }
     }
+}
+
+// The shutdown steps of a program that Qt ends by exit() (the X connection
+// broke, say): they put the master volume back there too.
+TStartup* runningStartup = nullptr;
+
+void ShutdownAtExit()
+{
+    if (runningStartup) runningStartup->FormDestroy();
 }
 
 } // namespace
@@ -38,23 +54,40 @@ int main(int argc, char** argv)
 
     OndrixApplication::ChoosePlatform();
     OndrixApplication app(argc, argv);
+    const bool headless = QGuiApplication::platformName() == "offscreen";
 
     TOndrixServices services = RealOndrixServices();
     auto dialogs = std::static_pointer_cast<TQtDialogs>(services.Dialogs);
     services.EndProcess = [](int exitCode) { QCoreApplication::exit(exitCode); };
 
-    TOndrix window(std::move(services), std::move(commandLine));
+    TInstrument instrument(std::move(services));
+    TOndrix window(instrument);
     dialogs->SetOwner(&window);
-    Ondrix = &window;
+    TStartup startup(instrument, std::move(commandLine), window.Hooks());
+    window.OnPowerOff = [&startup] { startup.Quit(0); };
+    runningStartup = &startup;
+    std::atexit(ShutdownAtExit);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&startup] { startup.FormDestroy(); });
 
     // A stop from outside runs the shutdown steps too, once the event loop
     // runs; the exit code tells the signal, as a shell reports a process it
     // ended. During the usage text's wait it ends the wait.
-    TTerminationSignals stopSignals([&window](int signal) { window.Quit(128 + signal); });
+    TTerminationSignals stopSignals([&startup](int signal) { startup.Quit(128 + signal); });
 
-    window.FormCreate();
-    if (const auto exitCode = window.ExitCode()) return *exitCode;
-    window.show();
-    const int loopResult = app.exec();
-    return window.ExitCode().value_or(loopResult);
+    startup.FormCreate();
+    int exitCode = 0;
+    if (const auto ended = startup.ExitCode()) {
+        exitCode = *ended;
+    } else if (headless && startup.StartupError()) {
+        // Nobody can see the window: a start-up error ends the program.
+        startup.Quit(1);
+        exitCode = 1;
+    } else {
+        window.show();
+        const int loopResult = app.exec();
+        exitCode = startup.ExitCode().value_or(loopResult);
+    }
+    startup.FormDestroy();
+    runningStartup = nullptr;
+    return exitCode;
 }

@@ -1,7 +1,6 @@
 // The amplitude on a master volume in memory: start-up, the arrows, the
 // prompt and the restore at shutdown.
-#include "FakeMasterVolume.h"
-#include "OndrixFixture.h"
+#include "InstrumentFixture.h"
 
 #include <QtTest/QTest>
 
@@ -10,31 +9,27 @@ namespace {
 
 using Sets = std::vector<unsigned>;
 
-class AmplitudeTest : public OndrixTest
+class AmplitudeTest : public InstrumentTest
 {
   protected:
     std::shared_ptr<TFakeMasterVolume> master = std::make_shared<TFakeMasterVolume>(65);
 
-    TOndrix& StartOnMaster(std::vector<std::string> switches = {})
+    TInstrument& StartOnMaster(std::vector<std::string> switches = {})
     {
-        switches.insert(switches.begin(), "/usr/bin/ondrix");
-        ondrix.reset();
         TOndrixServices services = Services();
         services.MasterVolume = master;
-        ondrix = std::make_unique<TOndrix>(std::move(services), std::move(switches));
-        ondrix->FormCreate();
-        return *ondrix;
+        return Start(std::move(switches), std::move(services));
     }
 
-    // Closes the window as the power button does.
-    void Shutdown() { ondrix.reset(); }
+    // Ends the program as the power button does.
+    void Shutdown() { startup.reset(); }
 };
 
 TEST_F(AmplitudeTest, StartUpLeavesTheUsersVolumeAndShutdownRestoresIt)
 {
-    TOndrix& o = StartOnMaster({"/amp=40"});
-    EXPECT_EQ(o.CloseVolume, 65);
-    EXPECT_EQ(o.UpDown2->Position(), 40);
+    TInstrument& o = StartOnMaster({"/amp=40"});
+    EXPECT_EQ(o.CloseVolume(), 65);
+    EXPECT_EQ(o.Amplitude(), 40);
     EXPECT_EQ(master->Sets, Sets{40}); // the volume just read is not written back
     Shutdown();
     EXPECT_EQ(master->Sets, (Sets{40, 65}));
@@ -43,8 +38,8 @@ TEST_F(AmplitudeTest, StartUpLeavesTheUsersVolumeAndShutdownRestoresIt)
 
 TEST_F(AmplitudeTest, WithoutAmpTheControlShowsTheMasterVolume)
 {
-    TOndrix& o = StartOnMaster();
-    EXPECT_EQ(o.UpDown2->Position(), 65);
+    TInstrument& o = StartOnMaster();
+    EXPECT_EQ(o.Amplitude(), 65);
     EXPECT_TRUE(master->Sets.empty());
     Shutdown();
     EXPECT_EQ(master->Sets, Sets{65});
@@ -66,11 +61,13 @@ TEST_F(AmplitudeTest, CloseVolumeSwitches)
         {{"/closevol=-3"}, 0, {0}},
         {{"/closevol=abc"}, 65, {65}},
         {{"/CLOSEVOL=$10"}, 16, {16}},
+        {{"/closevol=99999999999", "/amp=40"}, 101, {}}, // clamped, not taken as absent
+        {{"/closevol=-99999999999"}, 0, {0}},
     };
     for (const Case& c : cases) {
         master = std::make_shared<TFakeMasterVolume>(65);
-        TOndrix& o = StartOnMaster(c.switches);
-        EXPECT_EQ(o.CloseVolume, c.closeVolume) << c.switches[0];
+        TInstrument& o = StartOnMaster(c.switches);
+        EXPECT_EQ(o.CloseVolume(), c.closeVolume) << c.switches[0];
         const std::size_t before = master->Sets.size();
         Shutdown();
         EXPECT_EQ(Sets(master->Sets.begin() + before, master->Sets.end()), c.atShutdown) << c.switches[0];
@@ -80,14 +77,29 @@ TEST_F(AmplitudeTest, CloseVolumeSwitches)
 TEST_F(AmplitudeTest, AmpIsClampedNeverWrapped)
 {
     const std::pair<const char*, unsigned> cases[] = {
-        {"/amp=300", 100}, {"/amp=256", 100}, {"/amp=-7", 0},
-        {"/amp=abc", 100}, {"/amp=$32", 50},  {"/amp=0", 0},
+        {"/amp=300", 100}, {"/amp=256", 100}, {"/amp=-7", 0},          {"/amp=99999999999", 100},
+        {"/amp=$32", 50},  {"/amp=0", 0},     {"/amp=-99999999999", 0},
     };
     for (const auto& [item, expected] : cases) {
         master = std::make_shared<TFakeMasterVolume>(65);
-        TOndrix& o = StartOnMaster({item, "/nobackupvoltage"});
+        TInstrument& o = StartOnMaster({item, "/nobackupvoltage"});
         EXPECT_EQ(master->Sets, Sets{expected}) << item;
-        EXPECT_EQ(o.UpDown2->Position(), static_cast<int>(expected)) << item;
+        EXPECT_EQ(o.Amplitude(), static_cast<int>(expected)) << item;
+    }
+}
+
+TEST_F(AmplitudeTest, AnUnparsableAmpLeavesTheVolumeAndStartUpGoesOn)
+{
+    for (const char* item : {"/amp=abc", "/amp=", "/amp=12.5"}) {
+        master = std::make_shared<TFakeMasterVolume>(65);
+        TInstrument& o = StartOnMaster({item, "/sine", "/nobackupvoltage"});
+        EXPECT_TRUE(master->Sets.empty()) << item; // never full volume on a typo
+        EXPECT_EQ(o.Amplitude(), 65) << item;
+        const std::string value = std::string(item).substr(5);
+        EXPECT_EQ(Shown(), "'" + value + "' is not a valid integer value");
+        EXPECT_EQ(origins.back(), item);
+        EXPECT_FALSE(startup->StartupError()); // the later switches ran
+        EXPECT_TRUE(o.AudioPlaying()) << item;
     }
 }
 
@@ -95,11 +107,11 @@ TEST_F(AmplitudeTest, AnUnreadableVolumeIsReportedAndNeverWritten)
 {
     master->Readable = false;
     ::testing::internal::CaptureStderr();
-    TOndrix& o = StartOnMaster();
+    TInstrument& o = StartOnMaster();
     const std::string errors = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(errors.find(" - Couldn't get current voltage\n"), std::string::npos) << errors;
-    EXPECT_EQ(o.CloseVolume, 255);
-    EXPECT_EQ(o.UpDown2->Position(), 100);
+    EXPECT_EQ(o.CloseVolume(), 255);
+    EXPECT_EQ(o.Amplitude(), 100);
     EXPECT_EQ(o.GetSystemVolume(), 255);
     Shutdown();
     EXPECT_TRUE(master->Sets.empty()); // neither 255 % nor 100 %
@@ -108,9 +120,9 @@ TEST_F(AmplitudeTest, AnUnreadableVolumeIsReportedAndNeverWritten)
 TEST_F(AmplitudeTest, ABoostedOutputIsLeftOrPutBackAsFound)
 {
     master = std::make_shared<TFakeMasterVolume>(150);
-    TOndrix& o = StartOnMaster();
+    TInstrument& o = StartOnMaster();
     EXPECT_EQ(o.GetSystemVolume(), 150);
-    EXPECT_EQ(o.UpDown2->Position(), 100);
+    EXPECT_EQ(o.Amplitude(), 100);
     Shutdown();
     EXPECT_TRUE(master->Sets.empty());
 
@@ -132,60 +144,59 @@ TEST_F(AmplitudeTest, ABoostedOutputIsLeftOrPutBackAsFound)
 
 TEST_F(AmplitudeTest, SetSystemVolumeMovesTheControlFirstAndClamps)
 {
-    TOndrix& o = StartOnMaster({"/nobackupvoltage"});
+    TInstrument& o = StartOnMaster({"/nobackupvoltage"});
     EXPECT_TRUE(o.SetSystemVolume(120));
     EXPECT_EQ(master->Sets.back(), 100u);
-    EXPECT_EQ(o.UpDown2->Position(), 100);
+    EXPECT_EQ(o.Amplitude(), 100);
     master->Settable = false;
     EXPECT_FALSE(o.SetSystemVolume(30));
-    EXPECT_EQ(o.UpDown2->Position(), 30);
+    EXPECT_EQ(o.Amplitude(), 30);
 }
 
 TEST_F(AmplitudeTest, ArrowsStepByFiveAndRestartTheTone)
 {
-    TOndrix& o = StartOnMaster({"/amp=40", "/nobackupvoltage"});
+    TInstrument& o = StartOnMaster({"/amp=40", "/nobackupvoltage"});
     const int plays = log->Plays;
-    QTest::mouseClick(o.UpDown2->UpButton(), Qt::LeftButton);
-    EXPECT_EQ(o.UpDown2->Position(), 45);
+    o.StepAmplitude(TStep::Up);
+    EXPECT_EQ(o.Amplitude(), 45);
     EXPECT_EQ(master->Sets.back(), 45u);
-    EXPECT_TRUE(o.AudioPlaying);
+    EXPECT_TRUE(o.AudioPlaying());
     EXPECT_EQ(log->Plays, plays + 1);
-    QTest::mouseClick(o.UpDown2->DownButton(), Qt::LeftButton);
-    QTest::mouseClick(o.UpDown2->DownButton(), Qt::LeftButton);
+    o.StepAmplitude(TStep::Down);
+    o.StepAmplitude(TStep::Down);
     EXPECT_EQ(master->Sets.back(), 35u);
 
     o.SetSystemVolume(100);
-    o.UpDown2->Click(TUDBtnType::btNext); // no wrap at the top
+    o.StepAmplitude(TStep::Up); // no wrap at the top
     EXPECT_EQ(master->Sets.back(), 100u);
     o.SetSystemVolume(0);
-    o.UpDown2->Click(TUDBtnType::btPrev);
+    o.StepAmplitude(TStep::Down);
     EXPECT_EQ(master->Sets.back(), 0u);
 }
 
 TEST_F(AmplitudeTest, AnArrowTheServerRefusesStopsTheToneAndSaysSo)
 {
-    TOndrix& o = StartOnMaster({"/amp=40", "/sine", "/nobackupvoltage"});
-    ASSERT_TRUE(o.AudioPlaying);
+    TInstrument& o = StartOnMaster({"/amp=40", "/sine", "/nobackupvoltage"});
+    ASSERT_TRUE(o.AudioPlaying());
     master->Settable = false;
     const int stops = log->Stops;
-    QTest::mouseClick(o.UpDown2->UpButton(), Qt::LeftButton);
-    EXPECT_EQ(Shown(), "Amplitude failed");
-    EXPECT_FALSE(o.AudioPlaying);
+    EXPECT_EQ(ErrorOf([&] { o.StepAmplitude(TStep::Up); }), "Amplitude failed");
+    EXPECT_FALSE(o.AudioPlaying());
     EXPECT_GT(log->Stops, stops);
-    EXPECT_EQ(o.UpDown2->Position(), 45); // the control has moved all the same
+    EXPECT_EQ(o.Amplitude(), 45); // the control has moved all the same
 }
 
 TEST_F(AmplitudeTest, EnterAmplitudeTakesAFormulaRoundedHalfToEven)
 {
-    TOndrix& o = StartOnMaster({"/amp=40", "/nobackupvoltage"});
+    TInstrument& o = StartOnMaster({"/amp=40", "/nobackupvoltage"});
     const std::pair<const char*, unsigned> cases[] = {
         {"45.5", 46}, {"44.5", 44}, {"2*25", 50}, {"AudioFreq/10", 44}, {"300", 100}, {"-20", 0},
     };
     for (const auto& [text, expected] : cases) {
         dialogs->Answer(text);
-        o.EnterAmplitude1Click();
+        o.EnterAmplitude();
         EXPECT_EQ(master->Sets.back(), expected) << text;
-        EXPECT_EQ(o.UpDown2->Position(), static_cast<int>(expected)) << text;
+        EXPECT_EQ(o.Amplitude(), static_cast<int>(expected)) << text;
     }
     EXPECT_EQ(dialogs->Asked().back().Caption, "Amplitude");
     EXPECT_EQ(dialogs->Asked().back().Prompt, "Enter amplitude in percentage");
@@ -194,18 +205,18 @@ TEST_F(AmplitudeTest, EnterAmplitudeTakesAFormulaRoundedHalfToEven)
 
 TEST_F(AmplitudeTest, EnterAmplitudeCancelledOrWrongLeavesTheVolume)
 {
-    TOndrix& o = StartOnMaster({"/amp=40", "/nobackupvoltage"});
+    TInstrument& o = StartOnMaster({"/amp=40", "/nobackupvoltage"});
     dialogs->Cancel(); // cancelling gives the pre-filled position back
-    o.EnterAmplitude1Click();
+    o.EnterAmplitude();
     EXPECT_EQ(master->Percent(), 40u);
 
     const std::size_t sets = master->Sets.size();
     dialogs->Answer("2*(3");
-    EXPECT_ANY_THROW(o.EnterAmplitude1Click());
+    EXPECT_ANY_THROW(o.EnterAmplitude());
     dialogs->Answer("ln(0-1)");
-    EXPECT_ANY_THROW(o.EnterAmplitude1Click());
+    EXPECT_ANY_THROW(o.EnterAmplitude());
     EXPECT_EQ(master->Sets.size(), sets);
-    EXPECT_EQ(o.UpDown2->Position(), 40);
+    EXPECT_EQ(o.Amplitude(), 40);
 }
 
 } // namespace

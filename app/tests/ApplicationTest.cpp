@@ -1,6 +1,7 @@
 // The application object on its own: the platform choice without a display
 // and errors escaping Qt event handlers.
-#include "app/OndrixApplication.h"
+#include "app/model/ErrorReport.h"
+#include "app/panel/OndrixApplication.h"
 
 #include <QEvent>
 #include <QTimer>
@@ -41,7 +42,7 @@ TEST(ApplicationTest, ErrorsEscapingEventHandlersReachTheHandler)
 
     std::vector<std::string> shown;
     const int owner = 0;
-    OndrixApplication::SetExceptionHandler(&owner, [&](const std::string& m) { shown.push_back(m); });
+    SetErrorHandler(&owner, [&](const std::string& m, const std::string&) { shown.push_back(m); });
 
     ThrowingObject object;
     QCoreApplication::postEvent(&object, new QEvent(QEvent::User));
@@ -54,10 +55,10 @@ TEST(ApplicationTest, ErrorsEscapingEventHandlersReachTheHandler)
 
     // Another owner's clear leaves the handler in place.
     const int other = 0;
-    OndrixApplication::ClearExceptionHandler(&other);
-    OndrixApplication::HandleException(std::make_exception_ptr(std::runtime_error("still here")));
+    ClearErrorHandler(&other);
+    ReportError(std::make_exception_ptr(std::runtime_error("still here")));
     EXPECT_EQ(shown.back(), "still here");
-    OndrixApplication::ClearExceptionHandler(&owner);
+    ClearErrorHandler(&owner);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-#include "app/CommandLine.h"
-#include "app/NumberText.h"
-#include "app/ToggleInterval.h"
+#include "app/startup/CommandLine.h"
+#include "app/model/NumberText.h"
+#include "app/model/ToggleInterval.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

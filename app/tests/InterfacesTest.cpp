@@ -1,6 +1,6 @@
 // The interface table, the connector and Active boxes, the port toggles and
 // the two port buttons, on recorded fake ports.
-#include "OndrixFixture.h"
+#include "InstrumentFixture.h"
 
 #include <QTest>
 
@@ -10,233 +10,220 @@ namespace {
 using Line = TPortLog::LineChange;
 using Write = TPortLog::Write;
 
-class InterfacesTest : public OndrixTest
+class InterfacesTest : public InstrumentTest
 {
   protected:
     void SetUp() override { Start({"/com=COM1"}); }
 
-    void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, 4)); }
-
-    std::string ErrorOf(const std::function<void()>& action)
-    {
-        try {
-            action();
-        } catch (const std::exception& e) {
-            return e.what();
-        }
-        return "";
-    }
+    // A click on a box toggles it, then its handler runs.
+    void ClickConnector(TInterfaceId id) { instrument->ClickConnector(id, !instrument->ConnectorChecked(id)); }
+    void ClickActive() { instrument->ClickActive(!instrument->ActiveChecked()); }
 };
 
 TEST_F(InterfacesTest, NamesAndTheirErrors)
 {
-    TOndrix& o = *ondrix;
-    o.SetInterfaceName(0, "ignored");
-    o.SetInterfaceName(1, "ignored");
-    o.SetInterfaceName(2, "03BC");
-    EXPECT_EQ(o.InterfaceName(0), "NULL");
-    EXPECT_EQ(o.InterfaceName(1), "Audio");
-    EXPECT_EQ(o.InterfaceName(2), "I/O(03BC)");
-    EXPECT_EQ(ErrorOf([&] { o.SetInterfaceName(5, "x"); }), "\"5\" is not as valid interface id");
-    EXPECT_EQ(ErrorOf([&] { o.SetInterfaceName(-1, "x"); }), "\"-1\" is not as valid interface id");
-    EXPECT_EQ(ErrorOf([&] { o.InterfaceName(5); }), "\"5\" is not a valid interface id");
-    EXPECT_EQ(ErrorOf([&] { o.InterfaceName(-1); }), "\"-1\" is not a valid interface id");
+    TInstrument& o = *instrument;
+    o.SetInterfaceName(None, "ignored");
+    o.SetInterfaceName(Audio, "ignored");
+    o.SetInterfaceName(Io, "03BC");
+    EXPECT_EQ(o.InterfaceName(None), "NULL");
+    EXPECT_EQ(o.InterfaceName(Audio), "Audio");
+    EXPECT_EQ(o.InterfaceName(Io), "I/O(03BC)");
+    const auto five = static_cast<TInterfaceId>(5), minusOne = static_cast<TInterfaceId>(-1);
+    EXPECT_EQ(ErrorOf([&] { o.SetInterfaceName(five, "x"); }), "\"5\" is not as valid interface id");
+    EXPECT_EQ(ErrorOf([&] { o.SetInterfaceName(minusOne, "x"); }), "\"-1\" is not as valid interface id");
+    EXPECT_EQ(ErrorOf([&] { o.InterfaceName(five); }), "\"5\" is not a valid interface id");
+    EXPECT_EQ(ErrorOf([&] { o.InterfaceName(minusOne); }), "\"-1\" is not a valid interface id");
 }
 
 TEST_F(InterfacesTest, ActiveBoxWithNothingSelectedDoesNothing)
 {
-    TOndrix& o = *ondrix;
-    Click(o.CheckBox5);
-    EXPECT_TRUE(o.CheckBox5->isChecked());
-    EXPECT_FALSE(o.AudioPlaying);
+    TInstrument& o = *instrument;
+    ClickActive();
+    EXPECT_TRUE(o.ActiveChecked());
+    EXPECT_FALSE(o.AudioPlaying());
     EXPECT_EQ(log->Plays, 0);
-    for (TTimer* timer : {o.Timer1, o.Timer2, o.Timer3})
-        EXPECT_FALSE(timer->Enabled());
+    for (TInterfaceId port : {Io, Dtr, Rts})
+        EXPECT_FALSE(o.ToggleTimer(port)->Enabled());
 }
 
 TEST_F(InterfacesTest, ConnectorSelectsAndAppliesTheActiveBox)
 {
-    TOndrix& o = *ondrix;
+    TInstrument& o = *instrument;
     // DTR running, Active cleared: clicking connector 3 switches DTR off.
-    o.Timer1->SetEnabled(true);
-    Click(o.CheckBox3);
-    EXPECT_EQ(o.SelectedInterface, 3);
-    EXPECT_TRUE(o.CheckBox3->isChecked());
-    EXPECT_FALSE(o.Timer1->Enabled());
+    o.ToggleTimer(Dtr)->SetEnabled(true);
+    ClickConnector(Dtr);
+    EXPECT_EQ(o.SelectedInterface(), Dtr);
+    EXPECT_TRUE(o.ConnectorChecked(Dtr));
+    EXPECT_FALSE(o.ToggleTimer(Dtr)->Enabled());
 
     // Active checked: clicking it again (which unchecks the box) switches it on:
     // the selection is the box clicked last, checked or not.
-    o.CheckBox5->setChecked(true);
-    Click(o.CheckBox3);
-    EXPECT_FALSE(o.CheckBox3->isChecked());
-    EXPECT_EQ(o.SelectedInterface, 3);
-    EXPECT_TRUE(o.Timer1->Enabled());
+    o.SetActiveChecked(true);
+    ClickConnector(Dtr);
+    EXPECT_FALSE(o.ConnectorChecked(Dtr));
+    EXPECT_EQ(o.SelectedInterface(), Dtr);
+    EXPECT_TRUE(o.ToggleTimer(Dtr)->Enabled());
 
     // Only the selected output changes; the others are unchecked.
-    Click(o.CheckBox4);
-    EXPECT_TRUE(o.Timer2->Enabled());
-    EXPECT_TRUE(o.Timer1->Enabled());
-    Click(o.CheckBox2);
-    EXPECT_TRUE(o.Timer3->Enabled());
-    EXPECT_FALSE(o.CheckBox4->isChecked());
-    EXPECT_TRUE(o.CheckBox2->isChecked());
-    EXPECT_FALSE(o.AudioPlaying);
+    ClickConnector(Rts);
+    EXPECT_TRUE(o.ToggleTimer(Rts)->Enabled());
+    EXPECT_TRUE(o.ToggleTimer(Dtr)->Enabled());
+    ClickConnector(Io);
+    EXPECT_TRUE(o.ToggleTimer(Io)->Enabled());
+    EXPECT_FALSE(o.ConnectorChecked(Rts));
+    EXPECT_TRUE(o.ConnectorChecked(Io));
+    EXPECT_FALSE(o.AudioPlaying());
     EXPECT_EQ(log->Plays, 0);
 }
 
 TEST_F(InterfacesTest, SoundOutputPlaysAndStops)
 {
-    TOndrix& o = *ondrix;
-    Click(o.CheckBox1);
-    EXPECT_EQ(o.SelectedInterface, 1);
-    EXPECT_FALSE(o.AudioPlaying);
+    TInstrument& o = *instrument;
+    ClickConnector(Audio);
+    EXPECT_EQ(o.SelectedInterface(), Audio);
+    EXPECT_FALSE(o.AudioPlaying());
     EXPECT_EQ(log->Plays, 0);
 
-    Click(o.CheckBox5);
-    EXPECT_TRUE(o.AudioPlaying);
+    ClickActive();
+    EXPECT_TRUE(o.AudioPlaying());
     EXPECT_EQ(log->Plays, 1);
 
     // Another connector leaves the sound playing.
-    Click(o.CheckBox2);
-    EXPECT_TRUE(o.AudioPlaying);
+    ClickConnector(Io);
+    EXPECT_TRUE(o.AudioPlaying());
 
-    Click(o.CheckBox1); // Active still checked: plays again
+    ClickConnector(Audio); // Active still checked: plays again
     EXPECT_EQ(log->Plays, 2);
     const int stops = log->Stops;
-    Click(o.CheckBox5);
-    EXPECT_FALSE(o.AudioPlaying);
+    ClickActive();
+    EXPECT_FALSE(o.AudioPlaying());
     EXPECT_GT(log->Stops, stops);
 }
 
 TEST_F(InterfacesTest, ParallelPortTogglesByMask)
 {
-    TOndrix& o = *ondrix;
+    TInstrument& o = *instrument;
     for (int i = 0; i < 3; ++i)
-        o.Timer3Timer();
+        o.IoTick();
     EXPECT_EQ(log->Writes, (std::vector<Write>{{888, 255}, {888, 0}, {888, 255}}));
 
     log->Writes.clear();
-    o.IoMask = 15;
-    o.IoAddress = 0x3BC;
+    o.SetIoMask(15);
+    o.SetIoAddress(0x3BC);
     for (int i = 0; i < 3; ++i)
-        o.Timer3Timer();
+        o.IoTick();
     EXPECT_EQ(log->Writes, (std::vector<Write>{{0x3BC, 240}, {0x3BC, 255}, {0x3BC, 240}}));
 
     log->Writes.clear();
-    o.IoMask = 0;
-    o.Timer3Timer();
-    o.Timer3Timer();
+    o.SetIoMask(0);
+    o.IoTick();
+    o.IoTick();
     EXPECT_EQ(log->Writes, (std::vector<Write>{{0x3BC, 240}, {0x3BC, 240}}));
 
     // Outside 1..65535 nothing is written and the state stays.
     log->Writes.clear();
-    o.IoMask = 255;
+    o.SetIoMask(255);
     for (std::int32_t address : {0, -1, 65536}) {
-        o.IoAddress = address;
-        o.Timer3Timer();
+        o.SetIoAddress(address);
+        o.IoTick();
     }
     EXPECT_TRUE(log->Writes.empty());
-    EXPECT_EQ(o.IoState, 240);
-    o.IoAddress = 65535;
-    o.Timer3Timer();
+    EXPECT_EQ(o.IoState(), 240);
+    o.SetIoAddress(65535);
+    o.IoTick();
     EXPECT_EQ(log->Writes, (std::vector<Write>{{65535, 15}}));
 }
 
 TEST_F(InterfacesTest, SerialLinesToggleIndependently)
 {
-    TOndrix& o = *ondrix;
+    TInstrument& o = *instrument;
     for (int i = 0; i < 4; ++i)
-        o.Timer1Timer();
+        o.DtrTick();
     EXPECT_EQ(log->Lines,
               (std::vector<Line>{
                   {"COM1", 'D', true}, {"COM1", 'D', false}, {"COM1", 'D', true}, {"COM1", 'D', false}}));
     log->Lines.clear();
-    o.Timer2Timer();
-    o.Timer1Timer();
-    o.Timer2Timer();
+    o.RtsTick();
+    o.DtrTick();
+    o.RtsTick();
     EXPECT_EQ(log->Lines,
               (std::vector<Line>{{"COM1", 'R', true}, {"COM1", 'D', true}, {"COM1", 'R', false}}));
 }
 
 TEST_F(InterfacesTest, TicksWithoutAPortReportTheSystemError)
 {
-    TOndrix& o = *ondrix;
-    o.ComHandle.reset();
+    TInstrument& o = *instrument;
+    o.CloseComPort();
     const std::string badHandle = "System Error.  Code: 9.\r\nBad file descriptor";
-    EXPECT_EQ(ErrorOf([&] { o.Timer1Timer(); }), badHandle);
-    EXPECT_EQ(ErrorOf([&] { o.Timer2Timer(); }), badHandle);
+    EXPECT_EQ(ErrorOf([&] { o.DtrTick(); }), badHandle);
+    EXPECT_EQ(ErrorOf([&] { o.RtsTick(); }), badHandle);
     // The level toggled all the same, so a new port continues from it.
-    EXPECT_TRUE(o.DtrState);
-    EXPECT_TRUE(o.RtsState);
+    EXPECT_TRUE(o.DtrState());
+    EXPECT_TRUE(o.RtsState());
 }
 
 TEST_F(InterfacesTest, UnusableIoPortReportsOnEveryTick)
 {
     ioPortUsable = false; // the real driver on a device that does not exist
-    TOndrix& o = Start();
+    TInstrument& o = Start();
     EXPECT_EQ(Shown(), ""); // not reported at start
-    EXPECT_EQ(ErrorOf([&] { o.Timer3Timer(); }), "inpout dll failed to load");
-    EXPECT_EQ(ErrorOf([&] { o.Timer3Timer(); }), "inpout dll failed to load");
+    EXPECT_EQ(ErrorOf([&] { o.IoTick(); }), "inpout dll failed to load");
+    EXPECT_EQ(ErrorOf([&] { o.IoTick(); }), "inpout dll failed to load");
 }
 
-TEST_F(InterfacesTest, RunningTimerErrorsShowInTheDisplayUntilClicked)
+TEST_F(InterfacesTest, RunningTimerErrorsGoToTheDisplayOnEveryTick)
 {
-    TOndrix& o = *ondrix;
-    o.ComHandle.reset();
-    o.Timer2->SetInterval(1);
-    o.Timer2->SetEnabled(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !Shown().empty(); }, 5000));
-    EXPECT_EQ(Shown(), "System Error.  Code: 9.\r\nBad file descriptor");
-    EXPECT_TRUE(o.Label1->isHidden());
-    o.Timer2->SetEnabled(false);
-
-    QTest::mouseClick(o.Panel1, Qt::LeftButton, {}, QPoint(150, 60));
-    EXPECT_EQ(Shown(), "");
-    EXPECT_FALSE(o.Label1->isHidden());
+    TInstrument& o = *instrument;
+    o.CloseComPort();
+    o.ToggleTimer(Rts)->SetInterval(1);
+    o.ToggleTimer(Rts)->SetEnabled(true);
+    clock.Advance(3);
+    EXPECT_EQ(shown, std::vector<std::string>(3, "System Error.  Code: 9.\r\nBad file descriptor"));
+    EXPECT_TRUE(o.ToggleTimer(Rts)->Enabled()); // it keeps running
 }
 
 TEST_F(InterfacesTest, ComPortButton)
 {
-    TOndrix& o = *ondrix;
+    TInstrument& o = *instrument;
     dialogs->Answer("COM2");
-    Click(o.SpeedButton1);
+    o.ChangeComPort();
     ASSERT_EQ(dialogs->Asked().size(), 1u);
     EXPECT_EQ(dialogs->Asked()[0].Caption, "Change COM Port");
     EXPECT_EQ(dialogs->Asked()[0].Prompt, "Enter COM Port");
     EXPECT_EQ(dialogs->Asked()[0].PreFilled, "COM1");
-    EXPECT_EQ(o.ComPortName, "COM2");
-    EXPECT_EQ(o.InterfaceName(3), "DTR(COM2)");
-    EXPECT_EQ(o.InterfaceName(4), "RTS(COM2)");
-    EXPECT_EQ(o.InterfaceName(2), "I/O(0378)");
+    EXPECT_EQ(o.ComPortName(), "COM2");
+    EXPECT_EQ(o.InterfaceName(Dtr), "DTR(COM2)");
+    EXPECT_EQ(o.InterfaceName(Rts), "RTS(COM2)");
+    EXPECT_EQ(o.InterfaceName(Io), "I/O(0378)");
     EXPECT_EQ(log->Closed, std::vector<std::string>{"COM1"});
     EXPECT_EQ(log->Opened, (std::vector<std::string>{"COM1", "COM2"}));
 
     // A running toggle goes on with the new port.
-    o.Timer1Timer();
+    o.DtrTick();
     EXPECT_EQ(log->Lines.back(), (Line{"COM2", 'D', true}));
 
     dialogs->Cancel();
-    Click(o.SpeedButton1);
-    EXPECT_EQ(o.ComPortName, "COM2");
+    o.ChangeComPort();
+    EXPECT_EQ(o.ComPortName(), "COM2");
     EXPECT_EQ(log->Opened.size(), 2u);
     EXPECT_EQ(dialogs->Asked().back().PreFilled, "COM2");
 }
 
 TEST_F(InterfacesTest, ComPortButtonFailureKeepsTheNewName)
 {
-    TOndrix& o = *ondrix;
+    TInstrument& o = *instrument;
     dialogs->Answer("missing7");
-    Click(o.SpeedButton1);
-    EXPECT_EQ(Shown(), "System Error.  Code: 2.\r\nNo such file or directory");
-    EXPECT_EQ(o.ComPortName, "missing7");
-    EXPECT_EQ(o.InterfaceName(3), "DTR(missing7)");
-    EXPECT_FALSE(o.ComHandle);
+    EXPECT_EQ(ErrorOf([&] { o.ChangeComPort(); }), "System Error.  Code: 2.\r\nNo such file or directory");
+    EXPECT_EQ(o.ComPortName(), "missing7");
+    EXPECT_EQ(o.InterfaceName(Dtr), "DTR(missing7)");
+    EXPECT_FALSE(o.ComPortOpen());
     EXPECT_EQ(log->Closed, std::vector<std::string>{"COM1"});
 }
 
 TEST_F(InterfacesTest, IoAddressButton)
 {
-    TOndrix& o = *ondrix;
+    TInstrument& o = *instrument;
     struct Case
     {
         QString address, mask;
@@ -253,10 +240,10 @@ TEST_F(InterfacesTest, IoAddressButton)
     for (const Case& c : cases) {
         dialogs->Answer(c.address);
         dialogs->Answer(c.mask);
-        o.SpeedButton3Click();
-        EXPECT_EQ(o.IoAddress, c.ioAddress);
-        EXPECT_EQ(o.IoMask, c.ioMask);
-        EXPECT_EQ(o.InterfaceName(2), c.name);
+        o.ChangeIoPort();
+        EXPECT_EQ(o.IoAddress(), c.ioAddress);
+        EXPECT_EQ(o.IoMask(), c.ioMask);
+        EXPECT_EQ(o.InterfaceName(Io), c.name);
     }
     const auto& asked = dialogs->Asked();
     ASSERT_EQ(asked.size(), 8u);
@@ -270,30 +257,34 @@ TEST_F(InterfacesTest, IoAddressButton)
 
 TEST_F(InterfacesTest, IoAddressButtonCancelAndBadAnswers)
 {
-    TOndrix& o = *ondrix;
-    o.IoState = 0x55;
+    TInstrument& o = *instrument;
+    // 0x55 in the register: one tick with that mask.
+    o.SetIoMask(0x55);
+    o.IoTick();
+    ASSERT_EQ(o.IoState(), 0x55);
+    o.SetIoMask(255);
     dialogs->Cancel();
-    o.SpeedButton3Click();
+    o.ChangeIoPort();
     dialogs->Answer("$3BC");
     dialogs->Cancel();
-    o.SpeedButton3Click();
-    EXPECT_EQ(o.IoAddress, 888);
-    EXPECT_EQ(o.IoMask, 255);
+    o.ChangeIoPort();
+    EXPECT_EQ(o.IoAddress(), 888);
+    EXPECT_EQ(o.IoMask(), 255);
 
     dialogs->Answer("lpt1");
     dialogs->Answer("15");
-    EXPECT_EQ(ErrorOf([&] { o.SpeedButton3Click(); }), "'lpt1' is not a valid integer value");
-    EXPECT_EQ(o.IoAddress, 888);
-    EXPECT_EQ(o.InterfaceName(2), "I/O(0378)");
+    EXPECT_EQ(ErrorOf([&] { o.ChangeIoPort(); }), "'lpt1' is not a valid integer value");
+    EXPECT_EQ(o.IoAddress(), 888);
+    EXPECT_EQ(o.InterfaceName(Io), "I/O(0378)");
 
     // A bad mask comes after the address was taken.
     dialogs->Answer("$3BC");
     dialogs->Answer("all");
-    EXPECT_EQ(ErrorOf([&] { o.SpeedButton3Click(); }), "'all' is not a valid integer value");
-    EXPECT_EQ(o.IoAddress, 956);
-    EXPECT_EQ(o.InterfaceName(2), "I/O(03BC)");
-    EXPECT_EQ(o.IoMask, 255);
-    EXPECT_EQ(o.IoState, 0x55); // never reset by a change
+    EXPECT_EQ(ErrorOf([&] { o.ChangeIoPort(); }), "'all' is not a valid integer value");
+    EXPECT_EQ(o.IoAddress(), 956);
+    EXPECT_EQ(o.InterfaceName(Io), "I/O(03BC)");
+    EXPECT_EQ(o.IoMask(), 255);
+    EXPECT_EQ(o.IoState(), 0x55); // never reset by a change
     EXPECT_TRUE(dialogs->ScriptUsedUp());
 }
 

@@ -5,7 +5,8 @@
 #include "ProcessRunner.h"
 #include "ScriptedDialogs.h"
 #include "TempFolder.h"
-#include "app/TOndrix.h"
+#include "app/model/Instrument.h"
+#include "app/startup/Startup.h"
 #include "platform/MasterVolume.h"
 #include "testsupport/PulseServer.h"
 
@@ -51,18 +52,19 @@ TEST_F(MasterVolumeServerTest, TheAmplitudeIsTheServersVolume)
     services.MasterVolume = platform::PulseMasterVolume();
     services.Dialogs = dialogs;
     {
-        TOndrix ondrix(std::move(services), {"/usr/bin/ondrix"});
-        ondrix.FormCreate();
-        EXPECT_EQ(ondrix.UpDown2->Position(), 65);
+        TInstrument instrument(std::move(services));
+        TStartup startup(instrument, {"/usr/bin/ondrix"});
+        startup.FormCreate();
+        EXPECT_EQ(instrument.Amplitude(), 65);
         EXPECT_EQ(server.SinkVolumePercent(), 65);
 
-        QTest::mouseClick(ondrix.UpDown2->DownButton(), Qt::LeftButton);
+        instrument.StepAmplitude(TStep::Down);
         EXPECT_EQ(server.SinkVolumePercent(), 60);
         dialogs->Answer("2*20");
-        ondrix.EnterAmplitude1Click();
+        instrument.EnterAmplitude();
         EXPECT_EQ(server.SinkVolumePercent(), 40);
     }
-    // Closing the window puts the user's volume back.
+    // The shutdown puts the user's volume back.
     EXPECT_EQ(server.SinkVolumePercent(), 65);
 }
 

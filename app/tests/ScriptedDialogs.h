@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Dialogs.h"
+#include "app/model/Dialogs.h"
 
 #include <deque>
 #include <stdexcept>

@@ -1,6 +1,6 @@
 // The start-up sequence with fakes: every switch, its default and its errors.
-#include "OndrixFixture.h"
-#include "app/UsageText.h"
+#include "InstrumentFixture.h"
+#include "app/startup/UsageText.h"
 
 #include <QTest>
 #include <cmath>
@@ -16,7 +16,7 @@ using tonegen::tgNoise;
 using tonegen::tgSine;
 using tonegen::tgTriangle;
 
-class StartupTest : public OndrixTest
+class StartupTest : public InstrumentTest
 {
 };
 
@@ -28,43 +28,44 @@ std::vector<std::uint8_t> FileBytes(const std::filesystem::path& path)
 
 TEST_F(StartupTest, WithoutSwitchesEverythingHasItsDefault)
 {
-    TOndrix& o = Start();
+    TInstrument& o = Start();
     EXPECT_EQ(Shown(), "");
-    EXPECT_FALSE(o.Label1->isHidden());
-    EXPECT_EQ(o.Label1->Caption(), "Brevant Ondrix");
-    EXPECT_EQ(o.windowTitle(), "Ondrix");
-    EXPECT_EQ(o.SelectedInterface, 0);
-    EXPECT_FALSE(o.AudioPlaying);
-    EXPECT_EQ(o.CloseVolume, 255);
-    EXPECT_TRUE(std::isnan(o.CoefA) && std::isnan(o.CoefB));
-    EXPECT_EQ(*o.FreqVars[1], 440);
+    EXPECT_EQ(caption, "Ondrix");
+    EXPECT_TRUE(miniGraphPrepared);
+    EXPECT_EQ(hides, 0);
+    EXPECT_EQ(o.SelectedInterface(), None);
+    EXPECT_FALSE(o.AudioPlaying());
+    EXPECT_EQ(o.CloseVolume(), 255);
+    EXPECT_TRUE(std::isnan(o.Calibration().CoefA) && std::isnan(o.Calibration().CoefB));
+    EXPECT_EQ(o.FreqVar(Audio), 440);
     // The port frequencies come from their switches, 0 when absent.
-    EXPECT_EQ(*o.FreqVars[2], 0);
-    EXPECT_EQ(*o.FreqVars[3], 0);
-    EXPECT_EQ(*o.FreqVars[4], 0);
-    EXPECT_EQ(o.ComPortName, "COM1");
-    EXPECT_FALSE(o.ComHandle);
+    EXPECT_EQ(o.FreqVar(Io), 0);
+    EXPECT_EQ(o.FreqVar(Dtr), 0);
+    EXPECT_EQ(o.FreqVar(Rts), 0);
+    EXPECT_EQ(o.ComPortName(), "COM1");
+    EXPECT_FALSE(o.ComPortOpen());
     EXPECT_TRUE(log->Opened.empty());
-    EXPECT_EQ(o.IoAddress, 888);
-    EXPECT_EQ(o.IoMask, 255);
-    for (TTimer* timer : {o.Timer1, o.Timer2, o.Timer3, o.Timer6})
-        EXPECT_FALSE(timer->Enabled());
-    EXPECT_EQ(o.InterfaceNames,
+    EXPECT_EQ(o.IoAddress(), 888);
+    EXPECT_EQ(o.IoMask(), 255);
+    for (TInterfaceId port : {Io, Dtr, Rts})
+        EXPECT_FALSE(o.ToggleTimer(port)->Enabled());
+    EXPECT_FALSE(startup->HidePending());
+    EXPECT_EQ(o.InterfaceNames(),
               (std::array<std::string, 5>{"NULL", "Audio", "I/O(0378)", "DTR(COM1)", "RTS(COM1)"}));
     EXPECT_EQ(log->Plays, 0);
     EXPECT_TRUE(std::filesystem::is_directory(settingsDir));
-    EXPECT_TRUE(o.SettingsKey.has_value());
-    EXPECT_TRUE(o.AtomTableKey);
-    EXPECT_FALSE(o.ExitCode());
+    EXPECT_TRUE(startup->SettingsKey().has_value());
+    EXPECT_TRUE(startup->AtomTableKey());
+    EXPECT_FALSE(startup->ExitCode());
     EXPECT_TRUE(endedWith.empty());
 }
 
 TEST_F(StartupTest, FrequencyVariablesAreTheParserCells)
 {
-    TOndrix& o = Start({"/audiofreq=1000", "/dtr=50"});
+    TInstrument& o = Start({"/audiofreq=1000", "/dtr=50"});
     ASSERT_TRUE(o.MDParser1.CompileExpression("AudioFreq*2+DTRFreq"));
     EXPECT_EQ(o.MDParser1.Value(), 2050);
-    *o.FreqVars[1] = 7;
+    o.FreqVar(Audio) = 7;
     EXPECT_EQ(o.MDParser1.Value(), 64);
 }
 
@@ -84,8 +85,8 @@ TEST_F(StartupTest, AudioFrequencyIsClampedForTheToneButKeptAsGiven)
         {"/audiofreq=5", 5, 20},
     };
     for (const Case& c : cases) {
-        TOndrix& o = Start({c.item});
-        EXPECT_EQ(*o.FreqVars[1], c.freqVar) << c.item;
+        TInstrument& o = Start({c.item});
+        EXPECT_EQ(o.FreqVar(Audio), c.freqVar) << c.item;
         EXPECT_EQ(o.ToneGen1.Frequency(), c.toneFrequency) << c.item;
         EXPECT_EQ(Shown(), "") << c.item;
     }
@@ -116,10 +117,10 @@ TEST_F(StartupTest, WaveformFlagsLastInTableOrderWinsAndStartTheTone)
     };
     for (const Case& c : cases) {
         const int playsBefore = log->Plays;
-        TOndrix& o = Start(c.items);
+        TInstrument& o = Start(c.items);
         EXPECT_EQ(o.ToneGen1.Waveform(), c.wave);
-        EXPECT_EQ(o.SelectedInterface, 1);
-        EXPECT_TRUE(o.AudioPlaying);
+        EXPECT_EQ(o.SelectedInterface(), Audio);
+        EXPECT_TRUE(o.AudioPlaying());
         EXPECT_EQ(log->Plays, playsBefore + 1);
     }
 }
@@ -127,7 +128,7 @@ TEST_F(StartupTest, WaveformFlagsLastInTableOrderWinsAndStartTheTone)
 TEST_F(StartupTest, RecordWritesThePlayedToneWithoutADialog)
 {
     const auto wav = folder.Path() / "tone.wav";
-    TOndrix& o = Start({"/square", "/audiofreq=1000", "/duration=50", "/record=" + wav.string()});
+    TInstrument& o = Start({"/square", "/audiofreq=1000", "/duration=50", "/record=" + wav.string()});
     EXPECT_EQ(Shown(), "");
     EXPECT_EQ(FileBytes(wav), sound->LastImage);
     EXPECT_EQ(FileBytes(wav).size(), o.ToneGen1.WaveImageSize());
@@ -137,12 +138,12 @@ TEST_F(StartupTest, RecordWritesThePlayedToneWithoutADialog)
 TEST_F(StartupTest, RecordWithoutAToneFailsAndEndsStartUp)
 {
     const auto wav = folder.Path() / "tone.wav";
-    TOndrix& o = Start({"/record=" + wav.string(), "/com=COM3", "/hide"});
+    TInstrument& o = Start({"/record=" + wav.string(), "/com=COM3", "/hide"});
     EXPECT_EQ(Shown(), "WAV File failed");
-    EXPECT_TRUE(o.Label1->isHidden());
+    EXPECT_EQ(origins.back(), "/record=" + wav.string());
     EXPECT_FALSE(std::filesystem::exists(wav));
     EXPECT_TRUE(log->Opened.empty());
-    EXPECT_FALSE(o.Timer6->Enabled());
+    EXPECT_FALSE(startup->HidePending());
 }
 
 TEST_F(StartupTest, ErrorsEndStartUpAtTheirStep)
@@ -161,30 +162,33 @@ TEST_F(StartupTest, ErrorsEndStartUpAtTheirStep)
          "System Error.  Code: 2.\r\nNo such file or directory"},
     };
     for (const Case& c : cases) {
-        TOndrix& o = Start(c.items);
+        TInstrument& o = Start(c.items);
         EXPECT_EQ(Shown(), c.message);
-        EXPECT_TRUE(o.Label1->isHidden());
+        EXPECT_EQ(shown.size(), 1u);
+        EXPECT_EQ(startup->StartupError(), c.message);
+        // Standard error names the switch it came from.
+        EXPECT_EQ(origins.back(), c.items[0]);
         // The steps after the failing one stay undone.
-        EXPECT_FALSE(o.Timer6->Enabled());
-        EXPECT_FALSE(o.Timer1->Enabled());
-        EXPECT_FALSE(o.Timer3->Enabled());
-        EXPECT_EQ(o.InterfaceNames, (std::array<std::string, 5>{}));
-        EXPECT_FALSE(o.ExitCode());
+        EXPECT_FALSE(startup->HidePending());
+        EXPECT_FALSE(o.ToggleTimer(Dtr)->Enabled());
+        EXPECT_FALSE(o.ToggleTimer(Io)->Enabled());
+        EXPECT_EQ(o.InterfaceNames(), (std::array<std::string, 5>{}));
+        EXPECT_FALSE(startup->ExitCode());
     }
     // The failed port keeps its name and no handle.
-    EXPECT_EQ(ondrix->ComPortName, "missing0");
-    EXPECT_FALSE(ondrix->ComHandle);
+    EXPECT_EQ(instrument->ComPortName(), "missing0");
+    EXPECT_FALSE(instrument->ComPortOpen());
     EXPECT_TRUE(log->Opened.empty());
     EXPECT_TRUE(endedWith.empty());
 }
 
 TEST_F(StartupTest, ComOpensTheFirstGivenPort)
 {
-    TOndrix& o = Start({"/com=COM3", "/COM=COM4"});
+    TInstrument& o = Start({"/com=COM3", "/COM=COM4"});
     EXPECT_EQ(log->Opened, std::vector<std::string>{"COM3"});
-    EXPECT_TRUE(o.ComHandle);
-    EXPECT_EQ(o.InterfaceName(3), "DTR(COM3)");
-    EXPECT_EQ(o.InterfaceName(4), "RTS(COM3)");
+    EXPECT_TRUE(o.ComPortOpen());
+    EXPECT_EQ(o.InterfaceName(Dtr), "DTR(COM3)");
+    EXPECT_EQ(o.InterfaceName(Rts), "RTS(COM3)");
 }
 
 TEST_F(StartupTest, RealSerialDriverErrorsEndStartUp)
@@ -198,17 +202,12 @@ TEST_F(StartupTest, RealSerialDriverErrorsEndStartUp)
         {slaveName, "System Error.  Code: 25.\r\nInappropriate ioctl for device"},
     };
     for (const auto& [port, message] : cases) {
-        ondrix = std::make_unique<TOndrix>(
-            [&] {
-                TOndrixServices services = Services();
-                services.OpenSerialLine = platform::OpenSerialLine;
-                return services;
-            }(),
-            std::vector<std::string>{"ondrix", "/com=" + port, "/dtr=100"});
-        ondrix->FormCreate();
+        TOndrixServices services = Services();
+        services.OpenSerialLine = platform::OpenSerialLine;
+        TInstrument& o = Start({"/com=" + port, "/dtr=100"}, std::move(services));
         EXPECT_EQ(Shown(), message) << port;
-        EXPECT_FALSE(ondrix->ComHandle);
-        EXPECT_FALSE(ondrix->Timer1->Enabled());
+        EXPECT_FALSE(o.ComPortOpen());
+        EXPECT_FALSE(o.ToggleTimer(Dtr)->Enabled());
     }
     close(slave);
     close(master);
@@ -216,24 +215,24 @@ TEST_F(StartupTest, RealSerialDriverErrorsEndStartUp)
 
 TEST_F(StartupTest, PortFrequenciesSetTheToggleTimers)
 {
-    TOndrix& o = Start({"/com=COM2", "/dtr=1000", "/rts=abc", "/iofreq=0"});
-    EXPECT_EQ(*o.FreqVars[3], 1000);
-    EXPECT_EQ(o.Timer1->Interval(), 1);
-    EXPECT_TRUE(o.Timer1->Enabled());
+    TInstrument& o = Start({"/com=COM2", "/dtr=1000", "/rts=abc", "/iofreq=0"});
+    EXPECT_EQ(o.FreqVar(Dtr), 1000);
+    EXPECT_EQ(o.ToggleTimer(Dtr)->Interval(), 1);
+    EXPECT_TRUE(o.ToggleTimer(Dtr)->Enabled());
     // Unparsable counts as 0: no interval, not running.
-    EXPECT_EQ(*o.FreqVars[4], 0);
-    EXPECT_EQ(o.Timer2->Interval(), 0);
-    EXPECT_FALSE(o.Timer2->Enabled());
+    EXPECT_EQ(o.FreqVar(Rts), 0);
+    EXPECT_EQ(o.ToggleTimer(Rts)->Interval(), 0);
+    EXPECT_FALSE(o.ToggleTimer(Rts)->Enabled());
     // The I/O toggle runs whenever its switch is there, even without ticks.
-    EXPECT_EQ(o.Timer3->Interval(), 0);
-    EXPECT_TRUE(o.Timer3->Enabled());
+    EXPECT_EQ(o.ToggleTimer(Io)->Interval(), 0);
+    EXPECT_TRUE(o.ToggleTimer(Io)->Enabled());
 
-    TOndrix& p = Start({"/rts=2", "/iofreq=250"});
-    EXPECT_EQ(p.Timer2->Interval(), 250);
-    EXPECT_TRUE(p.Timer2->Enabled());
-    EXPECT_EQ(p.Timer3->Interval(), 2);
-    EXPECT_TRUE(p.Timer3->Enabled());
-    EXPECT_EQ(*p.FreqVars[2], 250);
+    TInstrument& p = Start({"/rts=2", "/iofreq=250"});
+    EXPECT_EQ(p.ToggleTimer(Rts)->Interval(), 250);
+    EXPECT_TRUE(p.ToggleTimer(Rts)->Enabled());
+    EXPECT_EQ(p.ToggleTimer(Io)->Interval(), 2);
+    EXPECT_TRUE(p.ToggleTimer(Io)->Enabled());
+    EXPECT_EQ(p.FreqVar(Io), 250);
 }
 
 TEST_F(StartupTest, IoAddressAndMask)
@@ -252,48 +251,50 @@ TEST_F(StartupTest, IoAddressAndMask)
         {{"/iomask=x"}, 888, 255, "I/O(0378)"},
     };
     for (const Case& c : cases) {
-        TOndrix& o = Start(c.items);
-        EXPECT_EQ(o.IoAddress, c.address);
-        EXPECT_EQ(o.IoMask, c.mask);
-        EXPECT_EQ(o.InterfaceName(2), c.name);
+        TInstrument& o = Start(c.items);
+        EXPECT_EQ(o.IoAddress(), c.address);
+        EXPECT_EQ(o.IoMask(), c.mask);
+        EXPECT_EQ(o.InterfaceName(Io), c.name);
     }
 }
 
 TEST_F(StartupTest, UsageTextThenShutdownWithExitCodeZero)
 {
     consoleIn.str("\n");
-    TOndrix& o = Start({"/sine", "/?", "/com=COM3"});
+    TInstrument& o = Start({"/sine", "/?", "/com=COM3"});
     EXPECT_EQ(consoleOut.str(), UsageText("ondrix"));
-    EXPECT_EQ(o.ExitCode(), 0);
+    EXPECT_EQ(startup->ExitCode(), 0);
     EXPECT_EQ(endedWith, std::vector<int>{0});
     // Nothing after the usage text ran, and the shutdown did.
     EXPECT_EQ(log->Plays, 0);
     EXPECT_TRUE(log->Opened.empty());
-    EXPECT_EQ(o.CloseVolume, 255);
-    EXPECT_FALSE(o.InpoutLibrary);
-    EXPECT_TRUE(o.Args.Items().empty());
+    EXPECT_EQ(o.CloseVolume(), 255);
+    EXPECT_FALSE(o.IoPortLoaded());
+    EXPECT_TRUE(startup->Args().Items().empty());
 }
 
 TEST_F(StartupTest, HideHidesTheWindowOnce)
 {
-    TOndrix& o = Start({"/hide"});
-    EXPECT_TRUE(o.Timer6->Enabled());
-    EXPECT_EQ(o.Timer6->Interval(), 1);
-    o.show();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return o.isHidden(); }, 5000));
-    EXPECT_FALSE(o.Timer6->Enabled());
-    EXPECT_FALSE(o.ExitCode());
+    Start({"/hide"});
+    EXPECT_TRUE(startup->HidePending());
+    EXPECT_EQ(hides, 0); // not before the window is shown
+    clock.Advance(1);
+    EXPECT_EQ(hides, 1);
+    clock.Advance(100);
+    EXPECT_EQ(hides, 1);
+    EXPECT_FALSE(startup->HidePending());
+    EXPECT_FALSE(startup->ExitCode());
 }
 
 TEST_F(StartupTest, AutoQuitShutsDownOnTheGuiThreadWithExitCodeTwo)
 {
-    TOndrix& o = Start({"/com=COM5", "/autoquit=0"});
+    TInstrument& o = Start({"/com=COM5", "/autoquit=0"});
     EXPECT_TRUE(endedWith.empty()); // handed over, not run from the waiter
     ASSERT_TRUE(QTest::qWaitFor([&] { return !endedWith.empty(); }, 5000));
     EXPECT_EQ(endedWith, std::vector<int>{2});
-    EXPECT_EQ(o.ExitCode(), 2);
+    EXPECT_EQ(startup->ExitCode(), 2);
     EXPECT_EQ(log->Closed, std::vector<std::string>{"COM5"});
-    EXPECT_FALSE(o.ComHandle);
+    EXPECT_FALSE(o.ComPortOpen());
 }
 
 TEST_F(StartupTest, BothWaitersFirstToFinishEndsTheProgramOnce)
@@ -346,27 +347,27 @@ TEST_F(StartupTest, AtomFlagDeletesBookedAtomsAndEndsWithZero)
     ASSERT_TRUE(book.Set(std::to_string(second), "second"));
     ASSERT_TRUE(book.Set("stray", "x"));
 
-    TOndrix& o = Start({"/atom", "/hide"});
-    EXPECT_EQ(o.ExitCode(), 0);
+    TInstrument& o = Start({"/atom", "/hide"});
+    EXPECT_EQ(startup->ExitCode(), 0);
     EXPECT_EQ(endedWith, std::vector<int>{0});
     EXPECT_EQ(atoms->Name(first), "");
     EXPECT_EQ(atoms->Name(second), "");
     EXPECT_EQ(atoms->Name(kept), "kept");
     EXPECT_FALSE(book.First());
-    EXPECT_FALSE(o.Timer6->Enabled());
+    EXPECT_FALSE(startup->HidePending());
 }
 
 TEST_F(StartupTest, DestroyReleasesThePortsOnce)
 {
-    TOndrix& o = Start({"/com=COM7"});
-    o.FormDestroy();
-    o.FormDestroy();
+    TInstrument& o = Start({"/com=COM7"});
+    startup->FormDestroy();
+    startup->FormDestroy();
     EXPECT_EQ(log->Closed, std::vector<std::string>{"COM7"});
-    EXPECT_FALSE(o.InpoutLibrary);
-    EXPECT_FALSE(o.SettingsKey);
-    EXPECT_FALSE(o.AtomTableKey);
+    EXPECT_FALSE(o.IoPortLoaded());
+    EXPECT_FALSE(startup->SettingsKey());
+    EXPECT_FALSE(startup->AtomTableKey());
     try {
-        o.Out32Proc(888, 1);
+        o.Out32(888, 1);
         FAIL() << "no error";
     } catch (const std::exception& e) {
         EXPECT_STREQ(e.what(), "inpout dll failed to load");

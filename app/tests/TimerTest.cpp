@@ -1,5 +1,5 @@
-#include "app/Timer.h"
-#include "app/OndrixApplication.h"
+#include "app/model/ErrorReport.h"
+#include "app/model/Timer.h"
 
 #include <QEventLoop>
 #include <QTest>
@@ -11,20 +11,20 @@ namespace {
 
 TEST(TimerTest, PropertiesAndTicks)
 {
-    TTimer timer(nullptr, 0, false);
-    EXPECT_FALSE(timer.Enabled());
-    EXPECT_EQ(timer.Interval(), 0);
-    timer.SetInterval(-5);
-    EXPECT_EQ(timer.Interval(), 0);
+    auto timer = QtTimers()(0, false);
+    EXPECT_FALSE(timer->Enabled());
+    EXPECT_EQ(timer->Interval(), 0);
+    timer->SetInterval(-5);
+    EXPECT_EQ(timer->Interval(), 0);
 
     int ticks = 0;
-    timer.OnTimer = [&] { ++ticks; };
-    timer.SetInterval(1);
+    timer->OnTimer = [&] { ++ticks; };
+    timer->SetInterval(1);
     QTest::qWait(20);
     EXPECT_EQ(ticks, 0); // not enabled
-    timer.SetEnabled(true);
+    timer->SetEnabled(true);
     EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 3; }, 5000));
-    timer.SetEnabled(false);
+    timer->SetEnabled(false);
     const int stopped = ticks;
     QTest::qWait(20);
     EXPECT_EQ(ticks, stopped);
@@ -32,24 +32,24 @@ TEST(TimerTest, PropertiesAndTicks)
 
 TEST(TimerTest, IntervalZeroGivesNoTicksWhileEnabled)
 {
-    TTimer idle(nullptr, 0, true);
+    auto idle = QtTimers()(0, true);
     int idleTicks = 0;
-    idle.OnTimer = [&] { ++idleTicks; };
-    TTimer reference(nullptr, 1, true);
+    idle->OnTimer = [&] { ++idleTicks; };
+    auto reference = QtTimers()(1, true);
     int referenceTicks = 0;
-    reference.OnTimer = [&] { ++referenceTicks; };
+    reference->OnTimer = [&] { ++referenceTicks; };
     ASSERT_TRUE(QTest::qWaitFor([&] { return referenceTicks >= 10; }, 5000));
-    EXPECT_TRUE(idle.Enabled());
+    EXPECT_TRUE(idle->Enabled());
     EXPECT_EQ(idleTicks, 0);
 }
 
 TEST(TimerTest, AHandlerNeverOverlapsItself)
 {
-    TTimer timer(nullptr, 1, true);
-    TTimer other(nullptr, 1, true);
+    auto timer = QtTimers()(1, true);
+    auto other = QtTimers()(1, true);
     int depth = 0, maxDepth = 0, ticks = 0, otherTicks = 0;
-    other.OnTimer = [&] { ++otherTicks; };
-    timer.OnTimer = [&] {
+    other->OnTimer = [&] { ++otherTicks; };
+    timer->OnTimer = [&] {
         ++ticks;
         maxDepth = std::max(maxDepth, ++depth);
         if (ticks == 1) // a prompt's event loop inside the handler
@@ -65,16 +65,16 @@ TEST(TimerTest, HandlerErrorsGoToTheApplicationHandler)
 {
     std::vector<std::string> shown;
     const int owner = 0;
-    OndrixApplication::SetExceptionHandler(&owner, [&](const std::string& m) { shown.push_back(m); });
-    TTimer timer(nullptr, 1, true);
+    SetErrorHandler(&owner, [&](const std::string& m, const std::string&) { shown.push_back(m); });
+    auto timer = QtTimers()(1, true);
     int ticks = 0;
-    timer.OnTimer = [&] {
+    timer->OnTimer = [&] {
         if (++ticks <= 2) throw std::runtime_error("tick " + std::to_string(ticks));
     };
     EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 3; }, 5000));
-    OndrixApplication::ClearExceptionHandler(&owner);
+    ClearErrorHandler(&owner);
     EXPECT_EQ(shown, (std::vector<std::string>{"tick 1", "tick 2"}));
-    EXPECT_TRUE(timer.Enabled()); // it keeps running
+    EXPECT_TRUE(timer->Enabled()); // it keeps running
 }
 
 } // namespace

@@ -1,9 +1,7 @@
 // The voltage side of the panel on a master volume in memory: the voltmeter
 // type, the calibration procedure with a simulated meter, the target voltage
 // and the calibration switches.
-#include "FakeMasterVolume.h"
-#include "OndrixFixture.h"
-#include "app/OndrixApplication.h"
+#include "InstrumentFixture.h"
 #include "voltage/Calibration.h"
 #include "voltage/Fitting.h"
 
@@ -63,16 +61,15 @@ QString SinePeak(int i, unsigned amplitude)
     return QString::number(peak, 'g', 10);
 }
 
-class VoltageTest : public OndrixTest
+class VoltageTest : public InstrumentTest
 {
   protected:
     std::shared_ptr<TFakeMasterVolume> master = std::make_shared<TFakeMasterVolume>(65);
     std::shared_ptr<TMeterDialogs> meter = std::make_shared<TMeterDialogs>();
     std::uint32_t RandomSeed = 20261207;
 
-    TOndrix& StartOnMaster(std::vector<std::string> switches = {}, bool withMeter = false)
+    TInstrument& StartOnMaster(std::vector<std::string> switches = {}, bool withMeter = false)
     {
-        switches.insert(switches.begin(), "/usr/bin/ondrix");
         switches.push_back("/nobackupvoltage");
         TOndrixServices services = Services();
         services.MasterVolume = master;
@@ -81,17 +78,16 @@ class VoltageTest : public OndrixTest
             meter->Read = SinePeak;
             services.Dialogs = meter;
         }
-        ondrix = std::make_unique<TOndrix>(std::move(services), std::move(switches));
-        ondrix->FormCreate();
+        Start(std::move(switches), std::move(services));
         // The measurement amplitudes are random: the same ones on every run.
         SeedRandom(RandomSeed);
-        return *ondrix;
+        return *instrument;
     }
 
     // Runs a handler as a menu click does: an escaping error goes to the display.
-    std::string Run(void (TOndrix::*handler)())
+    std::string Run(void (TInstrument::*handler)())
     {
-        OndrixApplication::Guarded([&] { (ondrix.get()->*handler)(); });
+        Guarded([&] { (instrument.get()->*handler)(); });
         return Shown();
     }
 };
@@ -105,76 +101,69 @@ std::string Exactly(double value)
 
 TEST_F(VoltageTest, VoltmeterTypeFromTheSwitchesAndTheMenu)
 {
-    auto checked = [](TOndrix& o) {
-        return std::vector<bool>{o.RMS1->isChecked(), o.Peak1->isChecked(), o.PeakToPeak1->isChecked()};
-    };
-    TOndrix& o = StartOnMaster();
-    EXPECT_EQ(checked(o), (std::vector<bool>{true, false, false}));
-    EXPECT_EQ(o.VoltmeterFunction, &voltage::RmsReading);
-
+    TInstrument& o = StartOnMaster();
+    EXPECT_EQ(o.VoltmeterType(), TVoltmeterType::Rms);
     StartOnMaster({"/peak"});
-    EXPECT_EQ(checked(*ondrix), (std::vector<bool>{false, true, false}));
-    EXPECT_EQ(ondrix->VoltmeterFunction, &voltage::PeakReading);
-
+    EXPECT_EQ(instrument->VoltmeterType(), TVoltmeterType::Peak);
     StartOnMaster({"/pp", "/peak", "/rms"}); // "/pp" wins
-    EXPECT_EQ(checked(*ondrix), (std::vector<bool>{false, false, true}));
-    EXPECT_EQ(ondrix->VoltmeterFunction, &voltage::PeakToPeakReading);
+    EXPECT_EQ(instrument->VoltmeterType(), TVoltmeterType::PeakToPeak);
 
-    ondrix->RMS1->trigger();
-    EXPECT_EQ(checked(*ondrix), (std::vector<bool>{true, false, false}));
-    EXPECT_EQ(ondrix->VoltmeterFunction, &voltage::RmsReading);
-    ondrix->Peak1->trigger();
-    ondrix->Peak1->trigger(); // a checked item stays checked
-    EXPECT_EQ(checked(*ondrix), (std::vector<bool>{false, true, false}));
+    // The reading follows the type: peak-to-peak is twice the peak of a sine.
+    StartOnMaster({"/a=-4.6", "/b=0.05", "/amp=60", "/sine", "/peak"});
+    const double peak = instrument->DisplayVoltage();
+    instrument->SetVoltmeterType(TVoltmeterType::PeakToPeak);
+    EXPECT_NEAR(instrument->DisplayVoltage(), 2 * peak, 1e-12);
+    instrument->SetVoltmeterType(TVoltmeterType::Rms);
+    EXPECT_NEAR(instrument->DisplayVoltage(), peak / std::numbers::sqrt2, 1e-12);
 }
 
 TEST_F(VoltageTest, CalibrationSwitchesDriveTheDisplayedVoltage)
 {
-    TOndrix& o = StartOnMaster({"/a=-4.605170186", "/b=0.05", "/amp=80", "/peak"});
-    EXPECT_TRUE(o.Calibrated);
+    TInstrument& o = StartOnMaster({"/a=-4.605170186", "/b=0.05", "/amp=80", "/peak"});
+    EXPECT_TRUE(o.Calibrated());
     const double rms = 0.01 * std::exp(0.05 * 80);
     EXPECT_NEAR(o.DisplayVoltage(), std::numbers::sqrt2 * rms, 1e-9);
     EXPECT_EQ(o.VoltageReadingText(), QString::number(std::numbers::sqrt2 * rms, 'f', 2));
 
     StartOnMaster({"/amp=80"});
-    EXPECT_FALSE(ondrix->Calibrated);
-    EXPECT_EQ(ondrix->VoltageReadingText(), "NAN(def)");
+    EXPECT_FALSE(instrument->Calibrated());
+    EXPECT_EQ(instrument->VoltageReadingText(), "NAN(def)");
 
     StartOnMaster({"/a=-4.6"}); // "/b" missing: not calibrated
-    EXPECT_FALSE(ondrix->Calibrated);
-    EXPECT_EQ(ondrix->CoefA, -4.6);
-    EXPECT_TRUE(std::isnan(ondrix->CoefB));
+    EXPECT_FALSE(instrument->Calibrated());
+    EXPECT_EQ(instrument->Calibration().CoefA, -4.6);
+    EXPECT_TRUE(std::isnan(instrument->Calibration().CoefB));
 
     StartOnMaster({"/b=0.05", "/a=x"}); // "/b" is read only after "/a"
-    EXPECT_FALSE(ondrix->Calibrated);
-    EXPECT_TRUE(std::isnan(ondrix->CoefB));
+    EXPECT_FALSE(instrument->Calibrated());
+    EXPECT_TRUE(std::isnan(instrument->Calibration().CoefB));
 }
 
 TEST_F(VoltageTest, NoiseShowsNaNOnPeakMetersAndTheRmsOnAnRmsMeter)
 {
-    TOndrix& o = StartOnMaster({"/a=-4.6", "/b=0.05", "/amp=50", "/noise", "/pp"});
+    TInstrument& o = StartOnMaster({"/a=-4.6", "/b=0.05", "/amp=50", "/noise", "/pp"});
     EXPECT_EQ(o.VoltageReadingText(), "NAN");
-    o.RMS1->trigger();
+    o.SetVoltmeterType(TVoltmeterType::Rms);
     EXPECT_NEAR(o.DisplayVoltage(), std::exp(-4.6 + 0.05 * 50), 1e-12);
 }
 
 TEST_F(VoltageTest, CalibrationFitsTheMeasuredPeaks)
 {
-    TOndrix& o = StartOnMaster({"/audiofreq=440"}, true);
-    EXPECT_EQ(Run(&TOndrix::CalibrateVoltage1Click), "");
+    TInstrument& o = StartOnMaster({"/audiofreq=440"}, true);
+    EXPECT_EQ(Run(&TInstrument::CalibrateVoltage), "");
 
     ASSERT_EQ(meter->Amplitudes.size(), 5u);
     for (unsigned amplitude : meter->Amplitudes) {
         EXPECT_GE(amplitude, 10u);
         EXPECT_LE(amplitude, 89u);
     }
-    EXPECT_TRUE(o.Calibrated);
-    EXPECT_NEAR(o.CoefA, std::log(0.01), 0.02);
-    EXPECT_NEAR(o.CoefB, 0.05, 3e-4);
+    EXPECT_TRUE(o.Calibrated());
+    EXPECT_NEAR(o.Calibration().CoefA, std::log(0.01), 0.02);
+    EXPECT_NEAR(o.Calibration().CoefB, 0.05, 3e-4);
     // The tone is now 1000 Hz, and the amplitude is the last measurement's.
-    EXPECT_EQ(*o.FreqVars[ifAudio], 1000);
+    EXPECT_EQ(o.FreqVar(Audio), 1000);
     EXPECT_EQ(o.ToneGen1.Frequency(), 1000);
-    EXPECT_EQ(o.UpDown2->Position(), static_cast<int>(meter->Amplitudes.back()));
+    EXPECT_EQ(o.Amplitude(), static_cast<int>(meter->Amplitudes.back()));
 
     const auto& asked = meter->Asked;
     ASSERT_EQ(asked.size(), 8u);
@@ -198,20 +187,20 @@ TEST_F(VoltageTest, CalibrationEndsSilentlyWhenTheUserStops)
 {
     StartOnMaster({"/a=-3", "/b=0.04"}, true);
     meter->FirstAnswer = TMsgResult::Cancel;
-    EXPECT_EQ(Run(&TOndrix::CalibrateVoltage1Click), "");
+    EXPECT_EQ(Run(&TInstrument::CalibrateVoltage), "");
     EXPECT_EQ(meter->Asked.size(), 1u);
 
     meter->FirstAnswer = TMsgResult::Ok;
     meter->Read = [](int i, unsigned a) { return i == 3 ? std::nullopt : std::optional(SinePeak(i, a)); };
-    EXPECT_EQ(Run(&TOndrix::CalibrateVoltage1Click), "");
+    EXPECT_EQ(Run(&TInstrument::CalibrateVoltage), "");
     meter->Read = [](int i, unsigned a) { return i == 2 ? QString("1.2V") : SinePeak(i, a); };
-    EXPECT_EQ(Run(&TOndrix::CalibrateVoltage1Click), "");
+    EXPECT_EQ(Run(&TInstrument::CalibrateVoltage), "");
     meter->Read = [](int, unsigned) { return QString("inf"); };
-    EXPECT_EQ(Run(&TOndrix::CalibrateVoltage1Click), "");
+    EXPECT_EQ(Run(&TInstrument::CalibrateVoltage), "");
 
     // The model given at start is untouched.
-    EXPECT_EQ(ondrix->CoefA, -3);
-    EXPECT_EQ(ondrix->CoefB, 0.04);
+    EXPECT_EQ(instrument->Calibration().CoefA, -3);
+    EXPECT_EQ(instrument->Calibration().CoefB, 0.04);
 }
 
 TEST_F(VoltageTest, CalibrationFailuresKeepTheEarlierModel)
@@ -221,21 +210,21 @@ TEST_F(VoltageTest, CalibrationFailuresKeepTheEarlierModel)
                                                           {"abc", "Need at least 3 points"}};
     for (const auto& [count, message] : counts) {
         meter->Count = count;
-        EXPECT_EQ(Run(&TOndrix::CalibrateVoltage1Click), message);
-        ondrix->Panel1Click();
+        EXPECT_EQ(Run(&TInstrument::CalibrateVoltage), message);
+        shown.clear(); // the display clicked
     }
 
     // A peak of 0 cannot be fitted on a log scale.
     meter->Count = "4";
     meter->Read = [](int i, unsigned a) { return i == 2 ? QString("0") : SinePeak(i, a); };
-    EXPECT_EQ(Run(&TOndrix::CalibrateVoltage1Click), "Too many outliers \xE2\x80\x94 calibration failed");
-    ondrix->Panel1Click();
-    EXPECT_EQ(ondrix->CoefA, -3);
-    EXPECT_EQ(ondrix->CoefB, 0.04);
+    EXPECT_EQ(Run(&TInstrument::CalibrateVoltage), "Too many outliers \xE2\x80\x94 calibration failed");
+    shown.clear(); // the display clicked
+    EXPECT_EQ(instrument->Calibration().CoefA, -3);
+    EXPECT_EQ(instrument->Calibration().CoefB, 0.04);
 
-    ondrix->ToneGen1.SetWaveform(tonegen::tgNoise);
+    instrument->ToneGen1.SetWaveform(tonegen::tgNoise);
     meter->Read = SinePeak;
-    EXPECT_EQ(Run(&TOndrix::CalibrateVoltage1Click), "Unsupported waveform for RMS calculation");
+    EXPECT_EQ(Run(&TInstrument::CalibrateVoltage), "Unsupported waveform for RMS calculation");
     EXPECT_EQ(meter->Amplitudes.size(), 4u + 1u);
 }
 
@@ -252,19 +241,19 @@ TEST_F(VoltageTest, CalibrationAtOneAmplitudeOnlyEndsWithAClearError)
     }
     StartOnMaster({}, true);
     meter->Count = "3";
-    EXPECT_EQ(Run(&TOndrix::CalibrateVoltage1Click), voltage::kEqualAmplitudesMessage);
+    EXPECT_EQ(Run(&TInstrument::CalibrateVoltage), voltage::kEqualAmplitudesMessage);
     EXPECT_EQ(meter->Amplitudes, (Sets{amplitude, amplitude, amplitude}));
-    EXPECT_FALSE(ondrix->Calibrated);
-    EXPECT_TRUE(std::isnan(ondrix->CoefA));
+    EXPECT_FALSE(instrument->Calibrated());
+    EXPECT_TRUE(std::isnan(instrument->Calibration().CoefA));
 }
 
 TEST_F(VoltageTest, SetAudioVoltageChoosesTheHighestAmplitudeNotAboveTheTarget)
 {
-    TOndrix& o = StartOnMaster({"/a=-4.6", "/b=0.05", "/amp=80", "/peak"});
+    TInstrument& o = StartOnMaster({"/a=-4.6", "/b=0.05", "/amp=80", "/peak"});
     const voltage::Coefficients model{-4.6, 0.05};
 
     dialogs->Answer(QString::fromStdString(Exactly(voltage::ModelVoltage(model, 37))));
-    EXPECT_EQ(Run(&TOndrix::SetAudioVoltage1Click), "");
+    EXPECT_EQ(Run(&TInstrument::SetAudioVoltage), "");
     EXPECT_EQ(master->Sets.back(), 37u);
     // Pre-filled with the RMS voltage at the amplitude then, whatever the meter type.
     EXPECT_EQ(dialogs->Asked().back().Caption, "Set Audio Voltage");
@@ -272,20 +261,20 @@ TEST_F(VoltageTest, SetAudioVoltageChoosesTheHighestAmplitudeNotAboveTheTarget)
     EXPECT_EQ(dialogs->Asked().back().PreFilled, QString::number(voltage::ModelVoltage(model, 80), 'g', 15));
 
     dialogs->Answer("1000");
-    Run(&TOndrix::SetAudioVoltage1Click);
+    Run(&TInstrument::SetAudioVoltage);
     EXPECT_EQ(master->Sets.back(), 100u);
     dialogs->Answer("AudioFreq/10000"); // a formula: 0.044 V lies between V(29) and V(30)
-    Run(&TOndrix::SetAudioVoltage1Click);
+    Run(&TInstrument::SetAudioVoltage);
     EXPECT_EQ(master->Sets.back(), 29u);
 
     const std::size_t sets = master->Sets.size();
     dialogs->Answer("0.001");
-    EXPECT_EQ(Run(&TOndrix::SetAudioVoltage1Click), "Voltage out of range");
-    o.Panel1Click();
+    EXPECT_EQ(Run(&TInstrument::SetAudioVoltage), "Voltage out of range");
+    shown.clear();
     dialogs->Cancel();
-    EXPECT_EQ(Run(&TOndrix::SetAudioVoltage1Click), "");
+    EXPECT_EQ(Run(&TInstrument::SetAudioVoltage), "");
     dialogs->Answer("2*(");
-    EXPECT_NE(Run(&TOndrix::SetAudioVoltage1Click), "");
+    EXPECT_NE(Run(&TInstrument::SetAudioVoltage), "");
     EXPECT_EQ(master->Sets.size(), sets);
 }
 
@@ -293,23 +282,23 @@ TEST_F(VoltageTest, SetAudioVoltageWithoutCalibrationIsAlwaysOutOfRange)
 {
     StartOnMaster();
     dialogs->Answer("1");
-    EXPECT_EQ(Run(&TOndrix::SetAudioVoltage1Click), "Voltage out of range");
+    EXPECT_EQ(Run(&TInstrument::SetAudioVoltage), "Voltage out of range");
     EXPECT_EQ(dialogs->Asked().back().PreFilled, "NAN");
 }
 
 TEST_F(VoltageTest, VoutSetsTheAmplitudeForAnRmsVoltageAfterAmp)
 {
     const voltage::Coefficients model{-4.6, 0.05};
-    TOndrix& o = StartOnMaster(
+    TInstrument& o = StartOnMaster(
         {"/a=-4.6", "/b=0.05", "/amp=90", "/vout=" + Exactly(voltage::ModelVoltage(model, 37))});
     EXPECT_EQ(master->Sets, (Sets{90, 37}));
-    EXPECT_EQ(o.UpDown2->Position(), 37);
+    EXPECT_EQ(o.Amplitude(), 37);
 
     // Out of range ends start-up there: "/hide" is not applied.
     master = std::make_shared<TFakeMasterVolume>(65);
     StartOnMaster({"/a=-4.6", "/b=0.05", "/vout=0.001", "/hide"});
     EXPECT_EQ(Shown(), "Voltage out of range");
-    EXPECT_FALSE(ondrix->Timer6->Enabled());
+    EXPECT_FALSE(startup->HidePending());
     EXPECT_TRUE(master->Sets.empty());
 
     StartOnMaster({"/vout=1"});

@@ -1,7 +1,7 @@
 // The waiters' shutdown while the DTR, RTS and I/O toggles run at full speed:
 // the shutdown is handed to the GUI thread, so it never releases a port under
 // a tick. Built under ThreadSanitizer as well.
-#include "OndrixFixture.h"
+#include "InstrumentFixture.h"
 
 #include <QTest>
 #include <thread>
@@ -9,23 +9,25 @@
 namespace ondrix::app::testing {
 namespace {
 
-class WaiterShutdownTest : public OndrixTest
+class WaiterShutdownTest : public InstrumentTest
 {
   protected:
+    WaiterShutdownTest() { realTimers = true; }
+
     // Waits for the end, then checks that nothing touched the ports after it.
     void ExpectCleanEnd()
     {
         ASSERT_TRUE(QTest::qWaitFor([&] { return !endedWith.empty(); }, 10000));
         EXPECT_EQ(endedWith, std::vector<int>{2});
         EXPECT_EQ(log->Closed, std::vector<std::string>{"COM1"});
-        EXPECT_FALSE(ondrix->ComHandle);
+        EXPECT_FALSE(instrument->ComPortOpen());
         const std::size_t lines = log->Lines.size();
         const std::size_t writes = log->Writes.size();
         QTest::qWait(10);
         EXPECT_EQ(log->Lines.size(), lines);
         EXPECT_EQ(log->Writes.size(), writes);
-        for (TTimer* timer : {ondrix->Timer1, ondrix->Timer2, ondrix->Timer3})
-            EXPECT_FALSE(timer->Enabled());
+        for (TInterfaceId port : {Io, Dtr, Rts})
+            EXPECT_FALSE(instrument->ToggleTimer(port)->Enabled());
     }
 
     void WaitForToggles()

@@ -1,8 +1,10 @@
 // The automatic-quit waiter and the atom clean-up on a real atom table and
 // volatile store in a temporary folder, with real threads.
-#include "app/Waiter.h"
-#include "OndrixFixture.h"
-#include "app/AtomBook.h"
+#include "app/startup/Waiter.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+#include "app/startup/AtomBook.h"
 
 #include <QTest>
 #include <atomic>
