@@ -4,6 +4,7 @@
 #include "graph/EasyGraph.h"
 
 #include <QMouseEvent>
+#include <QPalette>
 
 namespace ondrix::app {
 
@@ -11,7 +12,10 @@ TDisplay::TDisplay(QWidget* parent)
     : QWidget(parent), error_(new TPanel(this)), status_(new TLabel(this)), miniGraph_(new TEasyGraph(this))
 {
     setAutoFillBackground(true);
-    setStyleSheet("background-color: black; color: white;");
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::black);
+    colours.setColor(QPalette::WindowText, Qt::white);
+    setPalette(colours);
     setFont(DisplayFont());
 
     error_->setGeometry(2, 0, 205, 73);

@@ -3,14 +3,15 @@
 #include <QBitmap>
 #include <QFile>
 #include <QImage>
+#include <QPixmap>
 #include <QSvgRenderer>
+#include <map>
 
 namespace ondrix::app {
 
 namespace {
 
 constexpr const char* kArtwork = ":/panel/panel.svg";
-const QColor kColourKey(0, 128, 0);
 
 QSvgRenderer& Artwork()
 {
@@ -20,30 +21,56 @@ QSvgRenderer& Artwork()
     return renderer;
 }
 
+// The artwork rendered at a pixel ratio, once: a render costs milliseconds.
+const QPixmap& Rendered(const QSize& size, qreal pixelRatio)
+{
+    static std::map<std::pair<int, qreal>, QPixmap> cache;
+    QPixmap& pixmap = cache[{size.width() * 100000 + size.height(), pixelRatio}];
+    if (pixmap.isNull()) {
+        pixmap = QPixmap(size * pixelRatio);
+        pixmap.setDevicePixelRatio(pixelRatio);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        Artwork().render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    }
+    return pixmap;
+}
+
+// The colour key, with the rim the smoothed outline blends into it: green
+// well above both red and blue.
+bool IsKey(QRgb pixel)
+{
+    return qGreen(pixel) > qRed(pixel) + 8 && qGreen(pixel) > qBlue(pixel) + 8;
+}
+
 } // namespace
 
 void PaintPanel(QPainter& painter, const QRect& area)
 {
-    if (Artwork().isValid()) {
-        Artwork().render(&painter, area);
+    if (!Artwork().isValid()) {
+        // Without its artwork the panel is a plain dark case.
+        painter.fillRect(area, QColor(58, 62, 68));
         return;
     }
-    // Without its artwork the panel is a plain dark case.
-    painter.fillRect(area, QColor(58, 62, 68));
+    painter.drawPixmap(area.topLeft(), Rendered(area.size(), painter.device()->devicePixelRatioF()));
 }
 
 QRegion PanelShape()
 {
     if (!Artwork().isValid()) return {};
-    QImage image(Artwork().defaultSize(), QImage::Format_RGB32);
-    image.fill(Qt::white);
+    const QSize size = Artwork().defaultSize();
+    QImage image(size, QImage::Format_RGB32);
     QPainter painter(&image);
-    // No smoothing at the outline, so its edge never blends into the key.
-    painter.setRenderHint(QPainter::Antialiasing, false);
     Artwork().render(&painter);
     painter.end();
-    const QImage key = image.createMaskFromColor(kColourKey.rgb(), Qt::MaskOutColor);
-    return QRegion(QBitmap::fromImage(key));
+    QImage opaque(size, QImage::Format_ARGB32);
+    for (int y = 0; y < size.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        auto* out = reinterpret_cast<QRgb*>(opaque.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            out[x] = IsKey(line[x]) ? 0 : 0xFF000000;
+    }
+    return QRegion(QBitmap::fromImage(opaque.createAlphaMask()));
 }
 
 } // namespace ondrix::app
