@@ -56,6 +56,35 @@ TEST(TonePlayback, PlaysTheWholeToneAtItsFrequency)
     }
 }
 
+TEST(TonePlayback, LoopPlaysUntilInterrupted)
+{
+    PulseServer server;
+    if (!server.Available()) GTEST_SKIP() << server.WhyUnavailable();
+    ASSERT_TRUE(server.KeepSinkAwake());
+
+    const std::string command = "sh -c '" + std::string(ONDRIX_TONE_BIN) +
+                                " --loop --freq 1000 </dev/null & sleep 1.5; kill -INT $!; wait $!'";
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+        auto recorder = server.StartRecording();
+        ASSERT_TRUE(recorder);
+        std::this_thread::sleep_for(100ms);
+        const int status = std::system(command.c_str());
+        std::this_thread::sleep_for(200ms);
+        const Recording recording = recorder->Stop();
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+
+        const auto tone = FindTone(recording, 0);
+        ASSERT_TRUE(tone) << "nothing heard";
+        if (tone->longestQuiet > 3 && attempt < 3) continue;
+        EXPECT_NEAR(tone->frequencyHz, 1000.0, 2.0);
+        // The program needs a moment to start and to reach the server.
+        EXPECT_GT(tone->Seconds(recording.sampleRate), 1.1);
+        EXPECT_LT(tone->Seconds(recording.sampleRate), 1.6);
+        EXPECT_LE(tone->longestQuiet, 3u);
+        break;
+    }
+}
+
 // The largest step between consecutive samples of one channel in [first, end).
 int LargestStep(const Recording& recording, unsigned channel, std::size_t first, std::size_t end)
 {
