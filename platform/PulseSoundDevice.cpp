@@ -121,6 +121,7 @@ struct PulseSoundDevice::Sound
     pa_time_event* playOut = nullptr; // the wait for the drained tail to be heard
     std::vector<std::uint8_t> frames; // stereo, whole frames
     SampleEncoding encoding = SampleEncoding::Signed16;
+    std::uint32_t sampleRate = 0;
     std::size_t frameBytes = 4; // one left and one right sample
     std::size_t next = 0;       // next byte of `frames` to send
     bool loop = false;
@@ -356,10 +357,12 @@ bool PulseSoundDevice::Play(const std::uint8_t* image, std::size_t size, PlayMod
     sound->device = this;
     sound->frames = StereoCopy(*wav); // before taking the lock: it may be large
     sound->encoding = wav->encoding;
+    sound->sampleRate = wav->sampleRate;
     sound->frameBytes = 2 * (wav->bytesPerFrame / wav->channels);
     sound->loop = mode == PlayMode::AsyncLoop;
 
     MainloopLock lock(mainloop_);
+    if (sound->loop && TakeOver(*sound)) return true;
     StopLocked();
     // A server that went away (restarted, or the session ended) is looked up
     // again, briefly, so the next play can sound once it is back.
@@ -405,6 +408,35 @@ void PulseSoundDevice::StopLocked()
     if (sound_ == nullptr) return;
     sound_.reset();
     pa_threaded_mainloop_signal(mainloop_, 0); // wakes a Sync play waiting for it
+}
+
+// A loop of the same sample format takes over the stream of the sound being
+// fed now: its frames follow the ones already queued, with no new stream to
+// start (and be waited for) in between. It continues at the offset the sound
+// had reached, so that a loop replaced by an equal one goes on unchanged.
+bool PulseSoundDevice::TakeOver(Sound& loop)
+{
+    Sound* playing = sound_.get();
+    if (playing == nullptr || playing->ended || playing->drain != nullptr || playing->playOut != nullptr)
+        return false;
+    if (playing->encoding != loop.encoding || playing->sampleRate != loop.sampleRate) return false;
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(playing->stream))) return false;
+    // Both hold whole frames, so the offset stays on a frame boundary.
+    const std::size_t offset = loop.frames.empty() ? 0 : playing->next % loop.frames.size();
+    playing->frames.swap(loop.frames); // the old frames go with `loop`, outside the lock
+    playing->next = offset;
+    playing->loop = true;
+    // A Sync play waiting for the replaced sound returns.
+    playing->serial = nextSerial_++;
+    pa_threaded_mainloop_signal(mainloop_, 0);
+    return true;
+}
+
+void PulseSoundDevice::EndLoop()
+{
+    MainloopLock lock(mainloop_);
+    // The write callback sends the rest of the image, then drains the stream.
+    if (sound_ != nullptr) sound_->loop = false;
 }
 
 void PulseSoundDevice::Stop()

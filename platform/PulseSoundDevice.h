@@ -35,6 +35,7 @@ class PulseSoundDevice final : public SoundDevice
 
     bool Play(const std::uint8_t* image, std::size_t size, PlayMode mode) override;
     void Stop() override;
+    void EndLoop() override;
     bool GetVolume(std::uint32_t& word) override;
     bool SetVolume(std::uint32_t word) override;
 
@@ -45,6 +46,7 @@ class PulseSoundDevice final : public SoundDevice
     bool ConnectContext(std::chrono::milliseconds timeout, std::string* error); // lock held
     void DropContext();                                                         // lock held
     void StopLocked();                                                          // lock held
+    bool TakeOver(Sound& loop);                                                 // lock held
 
     pa_threaded_mainloop* mainloop_ = nullptr;
     pa_context* context_ = nullptr;

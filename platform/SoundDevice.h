@@ -21,12 +21,20 @@ public:
 
     // Plays a complete RIFF/WAVE PCM image. The device keeps its own copy, so
     // the caller may release or rewrite its buffer as soon as this returns.
-    // A new play replaces the sound playing now. False when the image cannot
-    // be played (not a PCM WAV image, device failure).
+    // A new play replaces the sound playing now. An AsyncLoop play that
+    // replaces a sound of the same sample format while that sound is still
+    // being fed follows it without a gap, at the same offset into its image
+    // (modulo its length): a loop replaced by itself is not heard to restart.
+    // False when the image cannot be played (not a PCM WAV image, device
+    // failure).
     virtual bool Play(const std::uint8_t* image, std::size_t size, PlayMode mode) = 0;
 
     // Silences the output (within 50 ms); harmless when nothing plays.
     virtual void Stop() = 0;
+
+    // Lets a looping sound play on to the end of its image, then fall silent;
+    // harmless when nothing loops. A device that cannot do that stops at once.
+    virtual void EndLoop() { Stop(); }
 
     // The device volume word of this program's own output: left level
     // (0…65535) in the low 16 bits, right level in the high 16 bits. It never

@@ -205,7 +205,8 @@ template <bool EightBit, bool Stereo> class Voice
 
   public:
     // `noiseSeed` is where this component's noise starts (unused for the others).
-    Voice(const Component& c, int rate, std::uint32_t noiseSeed) : noise_(noiseSeed)
+    Voice(const Component& c, int rate, bool exactPeriods, std::uint32_t noiseSeed)
+        : noise_(noiseSeed), rate_(rate), frequency_(c.frequency), exactPeriods_(exactPeriods)
     {
         const auto level = static_cast<double>(c.level);
         const double span = EightBit ? level * 254 / 100 : level * 65534 / 100;
@@ -251,22 +252,32 @@ template <bool EightBit, bool Stereo> class Voice
             frameCount -= count;
             j_ += count;
             if (j_ == periodLength) {
-                // Period boundaries fall at Trunc(n × P).
                 j_ = 0;
                 ++n_;
-                const double start = std::trunc(static_cast<double>(n_ - 1) * period_);
-                length_ = std::max<std::int64_t>(
-                    static_cast<std::int64_t>(std::trunc(static_cast<double>(n_) * period_ - start)), 1);
+                length_ = NextPeriodLength();
             }
         }
     }
 
   private:
+    // The length of period n_: boundaries fall at Trunc(n × P).
+    std::int64_t NextPeriodLength() const
+    {
+        if (exactPeriods_)
+            return std::max<std::int64_t>(n_ * rate_ / frequency_ - (n_ - 1) * rate_ / frequency_, 1);
+        const double start = std::trunc(static_cast<double>(n_ - 1) * period_);
+        return std::max<std::int64_t>(
+            static_cast<std::int64_t>(std::trunc(static_cast<double>(n_) * period_ - start)), 1);
+    }
+
     bool silent_ = false;
     bool noisy_ = false;
     NoiseGenerator noise_;
     std::uint32_t noiseRange_ = 0;
     double noiseLow_ = 0;
+    std::int64_t rate_;
+    std::int64_t frequency_;
+    bool exactPeriods_;
     double period_ = 0;
     std::int64_t length_ = 1; // L of the current period
     std::int64_t n_ = 1;      // number of the current period
@@ -278,8 +289,8 @@ template <bool EightBit, bool Stereo> class Voice
 // Mixes block by block, so that each block is filled, mixed by every
 // component and shaped while it sits in the cache: the image is walked once.
 template <bool EightBit, bool Stereo>
-void Render(const Component* components, int count, int rate, const EnvelopeShaper* envelope,
-            std::uint8_t* data, std::size_t length, std::uint8_t silence)
+void Render(const Component* components, int count, int rate, bool exactPeriods,
+            const EnvelopeShaper* envelope, std::uint8_t* data, std::size_t length, std::uint8_t silence)
 {
     using Out = Pcm<EightBit, Stereo>;
     const std::size_t frames = (length + Out::kFrame - 1) / Out::kFrame; // the last may spill
@@ -289,7 +300,7 @@ void Render(const Component* components, int count, int rate, const EnvelopeShap
     voices.reserve(static_cast<std::size_t>(count));
     std::uint32_t seed = 1;
     for (int k = 0; k < count; ++k) {
-        voices.emplace_back(components[k], rate, seed);
+        voices.emplace_back(components[k], rate, exactPeriods, seed);
         if (components[k].wave == tgNoise) seed = NoiseGenerator::Skip(seed, frames);
     }
 
@@ -320,15 +331,16 @@ void RenderTone(const SynthesisSettings& settings, const EnvelopeSettings* envel
     const EnvelopeShaper* shape = shaper ? &*shaper : nullptr;
     const int rate = layout.sampleRate;
     const std::uint8_t z = layout.silence;
+    const bool exact = settings.exactPeriods;
     const bool eightBit = settings.resolution == tg8Bit;
     if (eightBit && settings.stereo)
-        Render<true, true>(components, count, rate, shape, data, dataLength, z);
+        Render<true, true>(components, count, rate, exact, shape, data, dataLength, z);
     else if (eightBit)
-        Render<true, false>(components, count, rate, shape, data, dataLength, z);
+        Render<true, false>(components, count, rate, exact, shape, data, dataLength, z);
     else if (settings.stereo)
-        Render<false, true>(components, count, rate, shape, data, dataLength, z);
+        Render<false, true>(components, count, rate, exact, shape, data, dataLength, z);
     else
-        Render<false, false>(components, count, rate, shape, data, dataLength, z);
+        Render<false, false>(components, count, rate, exact, shape, data, dataLength, z);
 }
 
 } // namespace ondrix::tonegen

@@ -41,6 +41,23 @@ void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t value)
         out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
+// A whole WAV image of the tone: header, data and padding; null when it
+// cannot be allocated.
+std::unique_ptr<std::uint8_t[]> RenderImage(const SynthesisSettings& settings,
+                                            const EnvelopeSettings* envelope, std::size_t& size)
+{
+    const PcmLayout layout = LayoutOf(settings);
+    const std::size_t dataLength = layout.dataLength;
+    const auto header = BuildWaveHeader(settings.stereo, settings.resolution == tg16Bit,
+                                        settings.quality == tgHiQ, static_cast<std::uint32_t>(dataLength));
+    size = kWaveHeaderSize + dataLength + kWavePadding;
+    std::unique_ptr<std::uint8_t[]> image(new (std::nothrow) std::uint8_t[size]);
+    if (!image) return nullptr;
+    std::memcpy(image.get(), header.data(), header.size());
+    RenderTone(settings, envelope, image.get() + kWaveHeaderSize, dataLength);
+    return image;
+}
+
 std::uint32_t GetLe32(const std::uint8_t* at)
 {
     return static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
@@ -241,14 +258,53 @@ void TToneGen::PlayADSR()
 void TToneGen::PlayGenerated()
 {
     idle_ = false;
+    if (continuous_) {
+        PlayLoop();
+        return;
+    }
+    loopSounding_ = false;
     StartPlayback();
     idle_ = !async_ && !loop_; // a synchronous play has ended by now
+}
+
+// No Stop first: the device lets the new loop take over a sounding one
+// without a gap.
+void TToneGen::PlayLoop()
+{
+    ApplyVolume();
+    if (!image_ || (!loopImage_ && !MakeLoopImage())) {
+        Stop(); // as a failed generation plays nothing
+        return;
+    }
+    device_->Play(loopImage_.get(), loopImageSize_, platform::PlayMode::AsyncLoop);
+    loopSounding_ = true;
+}
+
+// The Duration image, unchanged, stays what is recorded; the loop is made
+// alongside it on the exact period grid.
+bool TToneGen::MakeLoopImage()
+{
+    SynthesisSettings settings = Synthesis();
+    settings.duration = kLoopMilliseconds;
+    settings.exactPeriods = true;
+    loopImage_ = RenderImage(settings, nullptr, loopImageSize_);
+    if (!loopImage_) loopImageSize_ = 0;
+    return loopImage_ != nullptr;
+}
+
+void TToneGen::SetContinuous(bool continuous)
+{
+    // Ending at the loop's end, on a whole period, spares the click of a cut.
+    if (!continuous && loopSounding_) device_->EndLoop();
+    loopSounding_ = loopSounding_ && continuous;
+    continuous_ = continuous;
 }
 
 void TToneGen::Stop()
 {
     device_->Stop();
     idle_ = true;
+    loopSounding_ = false;
 }
 
 void TToneGen::PresetVolume()
@@ -362,22 +418,18 @@ SynthesisSettings TToneGen::Synthesis() const
 
 bool TToneGen::Generate(bool withEnvelope)
 {
-    const SynthesisSettings settings = Synthesis();
-    const PcmLayout layout = LayoutOf(settings);
-    const std::size_t dataLength = layout.dataLength;
-    const auto header = BuildWaveHeader(stereo_, resolution_ == tg16Bit, quality_ == tgHiQ,
-                                        static_cast<std::uint32_t>(dataLength));
-
-    // The player may still be reading the old image.
-    device_->Stop();
+    // The player may still be reading the old image. A continuous tone sounds
+    // on (the device plays its own copy) until the next play replaces it.
+    if (!continuous_) device_->Stop();
     image_.reset();
     imageSize_ = 0;
+    loopImage_.reset();
+    loopImageSize_ = 0;
 
-    const std::size_t size = kWaveHeaderSize + dataLength + kWavePadding;
-    std::unique_ptr<std::uint8_t[]> image(new (std::nothrow) std::uint8_t[size]);
+    std::size_t size = 0;
+    std::unique_ptr<std::uint8_t[]> image =
+        RenderImage(Synthesis(), withEnvelope ? &envelope_ : nullptr, size);
     if (!image) return false;
-    std::memcpy(image.get(), header.data(), header.size());
-    RenderTone(settings, withEnvelope ? &envelope_ : nullptr, image.get() + kWaveHeaderSize, dataLength);
     image_ = std::move(image);
     imageSize_ = size;
 

@@ -81,6 +81,20 @@ class TToneGen
     bool AMUseMultiplier() const { return amUseMultiplier_; }
     void SetAMUseMultiplier(bool useMultiplier);
 
+    // Continuous mode, off by default (and then none of this applies). While
+    // on, Play and PlayADSR sound a loop image that the device repeats until
+    // Stop or the next play: one second of the tone, which holds a whole
+    // number of periods of the carrier and of every AM slot, all at whole
+    // hertz, so the repeats join as an endless synthesis would. It carries no
+    // envelope (PlayADSR loops the plain tone too), and it sounds
+    // asynchronously whatever Async and Loop say. A changed tone replaces the
+    // sounding loop without a gap. Each play still generates the Duration
+    // image that GetDataBuffer and ExportFile hand out. Turning the mode off
+    // lets a sounding loop play to the end of its image, then fall silent.
+    bool Continuous() const { return continuous_; }
+    void SetContinuous(bool continuous);
+    static constexpr std::int16_t kLoopMilliseconds = 1000;
+
     // The eight AM slots as stored (SetAMParameter, SetAMNote, ResetAM and
     // SetAMArrayData write them directly, bypassing the cached properties).
     const AMSlot& Slot(TTGAMLevel level) const;
@@ -111,6 +125,10 @@ class TToneGen
     // null before the first generation. Valid until the next generation.
     const std::uint8_t* GetDataBuffer() const { return image_.get(); }
     std::size_t WaveImageSize() const { return imageSize_; }
+    // The loop image of the last continuous play, laid out as the image above;
+    // null when there is none. Valid until the next generation.
+    const std::uint8_t* GetLoopBuffer() const { return loopImage_.get(); }
+    std::size_t LoopImageSize() const { return loopImageSize_; }
     // Writes the current image to a file, whole or not at all.
     bool ExportFile(const std::string& fileName) const;
     // Sets Frequency from a note text ("O4A", "<C#", "N48"); 0 when invalid.
@@ -128,6 +146,8 @@ class TToneGen
     void StartPlayback();
     void ApplyVolume();
     void PlayGenerated();
+    void PlayLoop();
+    bool MakeLoopImage();
     SynthesisSettings Synthesis() const;
     static std::int16_t CheckRange(std::int16_t min, std::int16_t max, std::int16_t value);
 
@@ -158,9 +178,13 @@ class TToneGen
     bool envelopeDirty_ = true;
     bool envelopeApplied_ = true;
     bool idle_ = true;
+    bool continuous_ = false;
+    bool loopSounding_ = false; // the last play was a continuous one, not stopped since
 
     std::unique_ptr<std::uint8_t[]> image_;
     std::size_t imageSize_ = 0;
+    std::unique_ptr<std::uint8_t[]> loopImage_;
+    std::size_t loopImageSize_ = 0;
 };
 
 } // namespace ondrix::tonegen

@@ -42,6 +42,11 @@ struct SynthesisSettings
     bool stereo = false;
     bool useMultiplier = true;
     std::array<AMSlot, kAMSlotCount> slots{};
+    // Period boundaries at exactly n × rate div frequency samples. Off, they
+    // fall at Trunc(n × P) computed in doubles, which now and then lands one
+    // sample short (after 91 periods of 91 Hz at 96000 Hz: sample 95999); a
+    // loop image needs the exact grid to close on a whole number of periods.
+    bool exactPeriods = false;
 };
 
 // Attack, hold, decay and release in percent of the duration; sustain in

@@ -11,6 +11,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -50,6 +51,8 @@ Options:
                          of the duration, sustain in % of full level
   --out FILE             write the tone to FILE as a WAV file
   --play                 play the tone and return when it has ended
+  --loop                 play the tone over and over, without a seam, until
+                         interrupted (Ctrl+C, or SIGTERM); then exit with 0
   --help                 show this text
 
 Values beyond a setting's range are brought to its nearest limit.
@@ -165,6 +168,7 @@ struct Request
 {
     std::optional<std::string> out;
     bool play = false;
+    bool loop = false;
     bool envelope = false;
 };
 
@@ -231,11 +235,15 @@ Request ApplyOptions(TToneGen& tone, const std::vector<std::string_view>& args)
         } else if (name == "--play") {
             flag();
             request.play = true;
+        } else if (name == "--loop") {
+            flag();
+            request.play = true;
+            request.loop = true;
         } else {
             Fail("unknown option '" + std::string(args[i]) + "'");
         }
     }
-    if (!request.out && !request.play) Fail("nothing to do: give --out FILE and/or --play");
+    if (!request.out && !request.play) Fail("nothing to do: give --out FILE and/or --play or --loop");
     return request;
 }
 
@@ -269,7 +277,15 @@ int main(int argc, char** argv)
 
     // Writing a file never touches the sound server.
 #ifdef ONDRIX_TONE_PLAYER
-    const bool play = std::find(args.begin(), args.end(), "--play") != args.end();
+    const bool loop = std::find(args.begin(), args.end(), "--loop") != args.end();
+    const bool play = loop || std::find(args.begin(), args.end(), "--play") != args.end();
+    // A loop ends at a signal, taken by sigwait: blocked before the sound
+    // client starts its thread, which inherits the mask.
+    sigset_t endSignals;
+    sigemptyset(&endSignals);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&endSignals, signal);
+    if (loop) pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
     TToneGen tone(play ? ondrix::platform::DefaultSoundDevice() : ondrix::platform::SilentSoundDevice());
 #else
     TToneGen tone(ondrix::platform::SilentSoundDevice());
@@ -297,6 +313,16 @@ int main(int argc, char** argv)
                      std::strerror(error));
         return kExitFailed;
     }
+#ifdef ONDRIX_TONE_PLAYER
+    if (request.loop) {
+        tone.SetContinuous(true);
+        request.envelope ? tone.PlayADSR() : tone.Play();
+        int signal = 0;
+        sigwait(&endSignals, &signal);
+        tone.Stop();
+        return kExitDone;
+    }
+#endif
     if (request.play) {
         tone.SetAsync(false);
         tone.SetLoop(false);

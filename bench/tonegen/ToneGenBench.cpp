@@ -71,4 +71,38 @@ BENCHMARK(BM_Generate)
     ->ArgNames({"wave", "longest", "am", "env"})
     ->Unit(benchmark::kMillisecond);
 
+// A continuous play after a change, as each sweep tick makes one: the
+// Duration image (100 ms) and the one-second loop image. Args: waveform,
+// 16-bit stereo (0: 16-bit mono), eight AM slots.
+void BM_ContinuousPlay(benchmark::State& state)
+{
+    const auto wave = static_cast<TTGWave>(state.range(0));
+    const bool stereo = state.range(1) != 0;
+    const bool slots = state.range(2) != 0;
+
+    TToneGen tone(ondrix::platform::SilentSoundDevice());
+    tone.SetContinuous(true);
+    tone.SetWaveform(wave);
+    tone.SetStereo(stereo);
+    if (slots) {
+        for (int i = 0; i < kAMSlotCount; ++i)
+            tone.SetAMParameter(static_cast<TTGAMLevel>(i), 10, static_cast<TTGWave>(i % 5), (i + 1) / 2.0f);
+    }
+    std::int16_t frequency = 440;
+    for (auto _ : state) {
+        tone.SetFrequency(frequency);
+        frequency = frequency == 440 ? 441 : 440;
+        tone.Play();
+        if (tone.GetLoopBuffer() == nullptr) state.SkipWithError("allocation failed");
+        benchmark::DoNotOptimize(tone.GetLoopBuffer());
+    }
+    state.SetLabel(std::string(kWaveNames[wave]) + (stereo ? " stereo" : " mono") + (slots ? " +8 AM" : ""));
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(state.iterations() * (tone.WaveImageSize() + tone.LoopImageSize())));
+}
+BENCHMARK(BM_ContinuousPlay)
+    ->ArgsProduct({{tgSine, tgSquare, tgTriangle, tgSawtooth, tgNoise}, {0, 1}, {0, 1}})
+    ->ArgNames({"wave", "stereo", "am"})
+    ->Unit(benchmark::kMicrosecond);
+
 } // namespace

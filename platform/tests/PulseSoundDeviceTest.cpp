@@ -188,6 +188,62 @@ TEST_F(PulseSoundDeviceTest, LoopRepeatsTheImageWithoutAGapUntilStopped)
     EXPECT_NEAR(tone->frequencyHz, 1000.0, 2.0);
 }
 
+TEST_F(PulseSoundDeviceTest, ALoopReplacingALoopFollowsItWithoutAGap)
+{
+    // 50 ms of 1000 Hz on the left, then 50 ms of 2000 Hz on the right: both
+    // whole periods, the second taking over the first's stream.
+    const std::vector<std::uint8_t> left = ToneImage{.milliseconds = 50, .channels = 2, .right = 0}.Build();
+    const std::vector<std::uint8_t> right =
+        ToneImage{.frequency = 2000, .milliseconds = 50, .channels = 2, .left = 0}.Build();
+    // The streams playing into the sink: this device's and the one keeping
+    // the sink awake. The server hides a short gap between two streams from
+    // the monitor, so that the stream goes on is checked here.
+    auto streams = [] {
+        std::string list;
+        EXPECT_TRUE(server_->Pactl({"list", "short", "sink-inputs"}, &list));
+        return list;
+    };
+    std::string whileFirst, whileSecond;
+    const Recording recording = Record([&] {
+        EXPECT_TRUE(device_->Play(left.data(), left.size(), PlayMode::AsyncLoop));
+        std::this_thread::sleep_for(300ms);
+        whileFirst = streams();
+        EXPECT_TRUE(device_->Play(right.data(), right.size(), PlayMode::AsyncLoop));
+        std::this_thread::sleep_for(300ms);
+        whileSecond = streams();
+        device_->Stop();
+    });
+    EXPECT_EQ(whileFirst, whileSecond) << "the second loop started a stream of its own";
+    const auto first = FindTone(recording, kLeft);
+    const auto second = FindTone(recording, kRight);
+    ASSERT_TRUE(first && second);
+    EXPECT_GT(first->Seconds(recording.sampleRate), 0.25);
+    EXPECT_GT(second->Seconds(recording.sampleRate), 0.25);
+    // Below the threshold for at most a sample or two around a zero crossing.
+    const std::size_t firstEnd = first->firstFrame + first->frames;
+    EXPECT_GE(second->firstFrame + 1, firstEnd);
+    EXPECT_LE(second->firstFrame, firstEnd + 3) << "a gap between the loops";
+    EXPECT_LE(second->longestQuiet, 3u);
+}
+
+TEST_F(PulseSoundDeviceTest, EndLoopLetsTheLoopPlayToTheEndOfItsImage)
+{
+    device_->EndLoop(); // harmless when nothing loops
+    // 300 ms, ended during its second round: heard for 600 ms.
+    const std::vector<std::uint8_t> image = ToneImage{.milliseconds = 300}.Build();
+    const Recording recording = Record(
+        [&] {
+            EXPECT_TRUE(device_->Play(image.data(), image.size(), PlayMode::AsyncLoop));
+            std::this_thread::sleep_for(450ms);
+            device_->EndLoop();
+        },
+        600ms);
+    const auto tone = FindTone(recording, kLeft);
+    ASSERT_TRUE(tone);
+    EXPECT_NEAR(tone->Seconds(recording.sampleRate), 0.600, 0.03);
+    EXPECT_LE(tone->longestQuiet, 3u);
+}
+
 TEST_F(PulseSoundDeviceTest, SyncPlayReturnsOnlyWhenTheSoundHasBeenPlayed)
 {
     // Left tone, then at once a right tone: had the first play returned early,

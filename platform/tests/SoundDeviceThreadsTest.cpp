@@ -16,7 +16,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::ToneImage;
 
-TEST(SoundDeviceThreadsTest, PlayStopAndVolumeFromSeveralThreadsLeaveAWorkingDevice)
+TEST(SoundDeviceThreadsTest, PlayStopLoopEndAndVolumeFromSeveralThreadsLeaveAWorkingDevice)
 {
     testsupport::PulseServer server;
     if (!server.Available()) GTEST_SKIP() << server.WhyUnavailable();
@@ -34,9 +34,13 @@ TEST(SoundDeviceThreadsTest, PlayStopAndVolumeFromSeveralThreadsLeaveAWorkingDev
         while (!done)
             device->Play(shortTone.data(), shortTone.size(), PlayMode::Sync);
     });
+    // Loops of one format, so that each may take over the one before it.
+    const std::vector<std::uint8_t> otherLoop =
+        ToneImage{.frequency = 500, .milliseconds = 35, .bits = 8, .channels = 2, .rate = 96000}.Build();
     threads.emplace_back([&] {
-        while (!done) {
-            device->Play(loopTone.data(), loopTone.size(), PlayMode::AsyncLoop);
+        for (bool other = false; !done; other = !other) {
+            const std::vector<std::uint8_t>& loop = other ? otherLoop : loopTone;
+            device->Play(loop.data(), loop.size(), PlayMode::AsyncLoop);
             std::this_thread::sleep_for(7ms);
         }
     });
@@ -47,6 +51,7 @@ TEST(SoundDeviceThreadsTest, PlayStopAndVolumeFromSeveralThreadsLeaveAWorkingDev
             device->GetVolume(read);
             device->Stop();
             std::this_thread::sleep_for(3ms);
+            device->EndLoop();
         }
     });
     std::this_thread::sleep_for(1s);

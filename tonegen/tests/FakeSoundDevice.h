@@ -23,6 +23,7 @@ class FakeSoundDevice final : public platform::SoundDevice
         return true;
     }
     void Stop() override { ++stops; }
+    void EndLoop() override { ++loopEnds; }
     bool GetVolume(std::uint32_t& word) override
     {
         ++volumeReads;
@@ -38,6 +39,7 @@ class FakeSoundDevice final : public platform::SoundDevice
 
     std::vector<PlayCall> plays;
     int stops = 0;
+    int loopEnds = 0;
     int volumeReads = 0;
     std::uint32_t volume = 0x12345678u;
     std::vector<std::uint32_t> volumeWrites;

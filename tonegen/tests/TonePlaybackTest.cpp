@@ -1,9 +1,13 @@
-// A tone made and played by ondrix-tone --play through a private PulseAudio
-// server with a null sink, recorded from the sink's monitor.
+// Tones played through a private PulseAudio server with a null sink,
+// recorded from the sink's monitor: made by ondrix-tone --play and --loop,
+// and a continuous one played by the component itself.
+#include "platform/PulseSoundDevice.h"
 #include "testsupport/PulseServer.h"
+#include "tonegen/ToneGen.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <optional>
@@ -18,36 +22,123 @@ using ondrix::testsupport::FindTone;
 using ondrix::testsupport::PulseServer;
 using ondrix::testsupport::Recording;
 
-TEST(TonePlayback, PlaysTheWholeToneAtItsFrequency)
+class TonePlayback : public testing::Test
 {
-    PulseServer server;
-    if (!server.Available()) GTEST_SKIP() << server.WhyUnavailable();
-    ASSERT_TRUE(server.KeepSinkAwake());
+  protected:
+    void SetUp() override
+    {
+        if (!server_.Available()) GTEST_SKIP() << server_.WhyUnavailable();
+        ASSERT_TRUE(server_.KeepSinkAwake());
+    }
 
-    const std::string command =
-        std::string(ONDRIX_TONE_BIN) + " --freq 1000 --duration 500 --play </dev/null";
-    // A machine too busy to feed the server leaves holes; such a take says
+    // Records the monitor while `play` runs, with a margin on both sides. A
+    // machine too busy to feed the server leaves holes; such a take says
     // nothing about the tone and is recorded again.
-    for (int attempt = 1; attempt <= 3; ++attempt) {
-        auto recorder = server.StartRecording();
-        ASSERT_TRUE(recorder);
-        std::this_thread::sleep_for(100ms);
-        const int status = std::system(command.c_str());
-        std::this_thread::sleep_for(200ms);
-        const Recording recording = recorder->Stop();
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
-
-        const auto left = FindTone(recording, 0);
-        const auto right = FindTone(recording, 1);
-        ASSERT_TRUE(left && right) << "nothing heard";
-        if ((left->longestQuiet > 3 || right->longestQuiet > 3) && attempt < 3) continue;
-        for (const auto& tone : {*left, *right}) {
-            EXPECT_NEAR(tone.frequencyHz, 1000.0, 2.0);
-            EXPECT_NEAR(tone.Seconds(recording.sampleRate), 0.500, 0.003);
-            EXPECT_GT(tone.peak, 30000);
-            EXPECT_LE(tone.longestQuiet, 3u);
+    template <typename Play> Recording Record(Play play)
+    {
+        Recording recording;
+        for (int attempt = 1; attempt <= 3; ++attempt) {
+            auto recorder = server_.StartRecording();
+            EXPECT_TRUE(recorder);
+            if (!recorder) return {};
+            std::this_thread::sleep_for(100ms);
+            play();
+            std::this_thread::sleep_for(250ms);
+            recording = recorder->Stop();
+            const auto left = FindTone(recording, 0);
+            const auto right = FindTone(recording, 1);
+            if (!left || !right || (left->longestQuiet <= 3 && right->longestQuiet <= 3)) break;
         }
-        break;
+        return recording;
+    }
+
+    // Runs a shell command while recording; it must exit with 0.
+    Recording RecordCommand(const std::string& command)
+    {
+        return Record([&] {
+            const int status = std::system(command.c_str());
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+        });
+    }
+
+    PulseServer server_;
+};
+
+TEST_F(TonePlayback, PlaysTheWholeToneAtItsFrequency)
+{
+    const Recording recording =
+        RecordCommand(std::string(ONDRIX_TONE_BIN) + " --freq 1000 --duration 500 --play </dev/null");
+    const auto left = FindTone(recording, 0);
+    const auto right = FindTone(recording, 1);
+    ASSERT_TRUE(left && right) << "nothing heard";
+    for (const auto& tone : {*left, *right}) {
+        EXPECT_NEAR(tone.frequencyHz, 1000.0, 2.0);
+        EXPECT_NEAR(tone.Seconds(recording.sampleRate), 0.500, 0.003);
+        EXPECT_GT(tone.peak, 30000);
+        EXPECT_LE(tone.longestQuiet, 3u);
+    }
+}
+
+TEST_F(TonePlayback, LoopPlaysUntilInterrupted)
+{
+    const Recording recording =
+        RecordCommand("sh -c '" + std::string(ONDRIX_TONE_BIN) +
+                      " --loop --freq 1000 </dev/null & sleep 1.5; kill -INT $!; wait $!'");
+    const auto tone = FindTone(recording, 0);
+    ASSERT_TRUE(tone) << "nothing heard";
+    EXPECT_NEAR(tone->frequencyHz, 1000.0, 2.0);
+    // The program needs a moment to start and to reach the server.
+    EXPECT_GT(tone->Seconds(recording.sampleRate), 1.1);
+    EXPECT_LT(tone->Seconds(recording.sampleRate), 1.6);
+    EXPECT_LE(tone->longestQuiet, 3u);
+}
+
+// The largest step between consecutive samples of the left channel in [first, end).
+int LargestStep(const Recording& recording, std::size_t first, std::size_t end)
+{
+    int largest = 0;
+    for (std::size_t i = first + 1; i < end; ++i)
+        largest = std::max(largest, std::abs(recording.At(i, 0) - recording.At(i - 1, 0)));
+    return largest;
+}
+
+// A continuous 440 Hz sine for 2.5 s: heard without a gap, and without a step
+// between two samples larger than the steps within a stretch of 20 periods,
+// so no seam where the loop starts over; Stop ends it.
+TEST_F(TonePlayback, ContinuousToneHasNoSeamAndEndsAtStop)
+{
+    using namespace ondrix::tonegen;
+    std::string error;
+    const auto device = ondrix::platform::PulseSoundDevice::Connect(2s, &error);
+    ASSERT_TRUE(device) << error;
+    for (const bool highRate16BitMono : {true, false}) {
+        SCOPED_TRACE(highRate16BitMono ? "96000 Hz, 16 bit, mono" : "44100 Hz, 8 bit, stereo");
+        TToneGen tone(device);
+        tone.SetQuality(highRate16BitMono ? tgHiQ : tgLoQ);
+        tone.SetResolution(highRate16BitMono ? tg16Bit : tg8Bit);
+        tone.SetStereo(!highRate16BitMono);
+        tone.SetContinuous(true);
+        const Recording recording = Record([&] {
+            tone.Play();
+            std::this_thread::sleep_for(2500ms);
+            tone.Stop();
+        });
+
+        const auto heard = FindTone(recording, 0);
+        ASSERT_TRUE(heard) << "nothing heard";
+        EXPECT_LE(heard->longestQuiet, 3u);
+        EXPECT_NEAR(heard->frequencyHz, 440.0, 1.0);
+        EXPECT_GT(heard->peak, 30000);
+        EXPECT_NEAR(heard->Seconds(recording.sampleRate), 2.5, 0.12) << "Stop did not end the tone";
+
+        // The sink may skip a little of a new stream's start, and Stop cuts
+        // the wave anywhere: both ends are left out.
+        const std::size_t rate = recording.sampleRate;
+        const std::size_t first = heard->firstFrame + rate / 20;
+        const std::size_t end = heard->firstFrame + heard->frames - rate / 100;
+        const std::size_t middle = (first + end) / 2;
+        const int withinPeriods = LargestStep(recording, middle, middle + 20 * rate / 440);
+        EXPECT_LE(LargestStep(recording, first, end), withinPeriods * 103 / 100);
     }
 }
 

@@ -56,8 +56,9 @@ TEST_F(ToneTool, HelpListsEveryOption)
 {
     const ToolRun run = Tone("--help");
     EXPECT_EQ(run.exitCode, 0);
-    for (const char* option : {"--freq", "--note", "--duration", "--wave", "--bits", "--rate", "--stereo",
-                               "--am", "--no-multiplier", "--envelope", "--out", "--play", "--help"})
+    for (const char* option :
+         {"--freq", "--note", "--duration", "--wave", "--bits", "--rate", "--stereo", "--am",
+          "--no-multiplier", "--envelope", "--out", "--play", "--loop", "--help"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
 }
 
@@ -67,7 +68,7 @@ TEST_F(ToneTool, BadOptionsAndValuesExitWithTwo)
          {"--frequency 5 --out x.wav", "--freq abc --out x.wav", "--freq", "--wave saw --out x.wav",
           "--bits 12 --out x.wav", "--rate 48000 --out x.wav", "--am 9:50:sine:2 --out x.wav",
           "--am 1:50:sine --out x.wav", "--am 1:50:sine:nan --out x.wav", "--envelope 1,2,3 --out x.wav",
-          "--note H --out x.wav", "--stereo=1 --out x.wav", ""}) {
+          "--note H --out x.wav", "--stereo=1 --out x.wav", "--loop=1", ""}) {
         const ToolRun run = Tone(args);
         EXPECT_EQ(run.exitCode, 2) << args;
         EXPECT_EQ(run.err.rfind("ondrix-tone: ", 0), 0u) << args << ": " << run.err;
