@@ -131,6 +131,10 @@ class TInstrument
     // Noise keeps the selection (from the key N it may be a port).
     void ChooseNoise();
     void EnterDuration();
+    // Continuous mode: every start of the sound output holds its tone until
+    // the output is switched off; turned off, the tone ends at its loop's end.
+    bool Continuous() const { return ToneGen1.Continuous(); }
+    void SetContinuous(bool continuous);
     // REC: the "Save Signal" dialog, then the recording; start-up records
     // without a dialog. "WAV File failed" when there is nothing to write.
     void Record();

@@ -108,6 +108,12 @@ void TInstrument::EnterDuration()
         ToneGen1.SetDuration(ClampTo<std::int16_t>(*duration, INT16_MIN, INT16_MAX));
 }
 
+void TInstrument::SetContinuous(bool continuous)
+{
+    ToneGen1.SetContinuous(continuous);
+    NotifyChanged();
+}
+
 void TInstrument::Record()
 {
     const auto fileName = Dialogs().SaveFileName({"Save Signal", "Wave Files|*.wav", "wav", {}});

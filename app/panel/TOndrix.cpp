@@ -176,6 +176,7 @@ void TOndrix::SyncFromInstrument()
     actions_[TCommand::Rms]->setChecked(instrument_.VoltmeterType() == TVoltmeterType::Rms);
     actions_[TCommand::Peak]->setChecked(instrument_.VoltmeterType() == TVoltmeterType::Peak);
     actions_[TCommand::PeakToPeak]->setChecked(instrument_.VoltmeterType() == TVoltmeterType::PeakToPeak);
+    actions_[TCommand::Continuous]->setChecked(instrument_.Continuous());
 }
 
 void TOndrix::RefreshDisplay()

@@ -40,6 +40,7 @@ void TOndrix::BindInstrumentCommands()
     actions_.Bind(TCommand::SetAudioVoltage, [&i] { i.SetAudioVoltage(); });
     actions_.Bind(TCommand::CopyToClipboard, [this] { CopyStatusToClipboard(); });
     actions_.Bind(TCommand::Duration, [&i] { i.EnterDuration(); });
+    actions_.Bind(TCommand::Continuous, [this, &i] { i.SetContinuous(actions_[TCommand::Continuous]->isChecked()); });
     actions_[TCommand::Rms]->setChecked(true);
 }
 
@@ -56,7 +57,7 @@ void TOndrix::BuildMenus()
     auto add = [this](QMenu* menu, TCommand command) {
         const bool external = command == TCommand::Manual || command == TCommand::AboutOndrix ||
                               command == TCommand::VoltageAmplifier || command == TCommand::Pinouts ||
-                              command == TCommand::SaveToBatchFile || command == TCommand::Continuous;
+                              command == TCommand::SaveToBatchFile;
         if (!external || externallyBound_.count(command)) menu->addAction(actions_[command]);
     };
     if (!displayMenu_) displayMenu_ = new QMenu(this);

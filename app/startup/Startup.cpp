@@ -64,6 +64,7 @@ void TStartup::FormCreate()
         ApplyAudioFrequencySwitch();
         ApplyAmplitudeSwitches();
         ApplyDurationSwitch();
+        ApplyLoopSwitch();
         ApplyWaveformSwitches();
         ApplyRecordSwitch();
         ApplyComSwitch();
@@ -235,6 +236,12 @@ void TStartup::ApplyDurationSwitch()
     const auto value = SwitchValue("/duration");
     if (const auto duration = value ? TryStrToClampedInt(*value) : std::nullopt)
         instrument_.ToneGen1.SetDuration(ClampTo<std::int16_t>(*duration, INT16_MIN, INT16_MAX));
+}
+
+void TStartup::ApplyLoopSwitch()
+{
+    // Before the waveforms, so that "/sine /loop" holds its tone.
+    if (args_.HasFlag("/loop")) instrument_.SetContinuous(true);
 }
 
 void TStartup::ApplyWaveformSwitches()

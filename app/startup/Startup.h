@@ -79,6 +79,7 @@ class TStartup
     void ApplyAudioFrequencySwitch();
     void ApplyAmplitudeSwitches(); // also "/vout"
     void ApplyDurationSwitch();
+    void ApplyLoopSwitch();
     void ApplyWaveformSwitches();
     void ApplyRecordSwitch();
     void ApplyComSwitch();

@@ -36,6 +36,7 @@ struct TPortLog
     std::vector<Write> Writes;
     int Plays = 0;
     int Stops = 0;
+    int LoopEnds = 0; // a looping tone told to end at its loop's end
 };
 
 class TFakeSerialLine : public platform::SerialLine
@@ -71,13 +72,15 @@ class TFakeSoundDevice : public platform::SoundDevice
 {
   public:
     explicit TFakeSoundDevice(std::shared_ptr<TPortLog> log) : log_(std::move(log)) {}
-    bool Play(const std::uint8_t* image, std::size_t size, platform::PlayMode) override
+    bool Play(const std::uint8_t* image, std::size_t size, platform::PlayMode mode) override
     {
         ++log_->Plays;
+        LastMode = mode;
         LastImage.assign(image, image + size);
         return true;
     }
     void Stop() override { ++log_->Stops; }
+    void EndLoop() override { ++log_->LoopEnds; }
     bool GetVolume(std::uint32_t& word) override
     {
         word = volume_;
@@ -89,6 +92,7 @@ class TFakeSoundDevice : public platform::SoundDevice
         return true;
     }
     std::vector<std::uint8_t> LastImage;
+    platform::PlayMode LastMode{};
 
   private:
     std::shared_ptr<TPortLog> log_;

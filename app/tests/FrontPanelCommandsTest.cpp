@@ -269,6 +269,44 @@ TEST_F(FrontPanelTest, StatusTextInTheUsersLocale)
     EXPECT_EQ(o.StatusText(), "Interface: Audio\r\nAmplitude: 80%\r\nFrequency: 1.000Hz\r\nVoltage: 0,55");
 }
 
+TEST_F(FrontPanelTest, ContinuousModeHoldsEveryStartUntilTheOutputIsSwitchedOff)
+{
+    TInstrument& o = Start({"/loop", "/sine", "/duration=50"});
+    const int stops = log->Stops; // the previous instrument's end counted too
+    log->Plays = 1;
+    EXPECT_TRUE(o.Continuous());
+    EXPECT_EQ(sound->LastMode, platform::PlayMode::AsyncLoop);
+
+    // Every start replaces the held tone, with no stop in between.
+    o.ClickActive(true);
+    o.ChooseWaveform(tgSquare);
+    o.ClickDigit(1000);
+    o.StepKnob(TStep::Up);
+    EXPECT_EQ(log->Plays, 5);
+    EXPECT_EQ(log->Stops, stops);
+    EXPECT_EQ(sound->LastMode, platform::PlayMode::AsyncLoop);
+
+    // The recording is still one Duration of the tone.
+    const auto wav = folder.Path() / "held.wav";
+    o.RecordToFile(wav.string());
+    EXPECT_EQ(std::filesystem::file_size(wav), o.ToneGen1.WaveImageSize());
+    EXPECT_LT(o.ToneGen1.WaveImageSize(), sound->LastImage.size());
+
+    // Switched off, it stops at once; the mode turned off lets the loop end.
+    o.ClickActive(false);
+    EXPECT_EQ(log->Stops, stops + 1);
+    o.ChooseWaveform(tgSine);
+    o.SetContinuous(false);
+    EXPECT_EQ(log->LoopEnds, 1);
+    EXPECT_FALSE(o.Continuous());
+    o.ChooseWaveform(tgSine);
+    EXPECT_NE(sound->LastMode, platform::PlayMode::AsyncLoop);
+
+    // Off by default.
+    EXPECT_FALSE(Start({"/sine"}).Continuous());
+    EXPECT_NE(sound->LastMode, platform::PlayMode::AsyncLoop);
+}
+
 TEST(PlotFunctions, OddTimerAndTraces)
 {
     const std::pair<long double, long double> odd[] = {{2.5L, 0}, {3.4L, 1}, {-1, 1}, {3.5L, 0}, {0, 0},

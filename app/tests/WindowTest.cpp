@@ -126,7 +126,8 @@ TEST_F(WindowTest, DisplayMenuInOrderWithEntriesAsTheyAreBuilt)
 {
     TOndrix& w = Open();
     EXPECT_EQ(Entries(w.DisplayMenu()), (QStringList{"Help", "Calibrate Voltage", "Voltmeter Type", "Enter Amplitude",
-                                                     "Set Audio Voltage", "Copy to Clipboard", "Duration"}));
+                                                     "Set Audio Voltage", "Copy to Clipboard", "Duration",
+                                                     "Continuous"}));
     QMenu* help = w.DisplayMenu().actions()[0]->menu();
     EXPECT_EQ(Entries(*help), QStringList{"Command-line Syntax"});
     EXPECT_EQ(Entries(*w.DisplayMenu().actions()[2]->menu()), (QStringList{"RMS", "Peak", "Peak To Peak"}));
@@ -152,6 +153,19 @@ TEST_F(WindowTest, VoltmeterEntriesAreChecksOfTheInstrumentsType)
     EXPECT_EQ(instrument->VoltmeterType(), TVoltmeterType::Peak);
     EXPECT_TRUE(w.Action(TCommand::Peak)->isChecked());
     EXPECT_FALSE(w.Action(TCommand::PeakToPeak)->isChecked());
+}
+
+TEST_F(WindowTest, ContinuousEntryIsACheckOfTheMode)
+{
+    TOndrix& w = Open({"/loop"});
+    QAction* continuous = w.Action(TCommand::Continuous);
+    EXPECT_TRUE(continuous->isCheckable());
+    EXPECT_TRUE(continuous->isChecked());
+    continuous->trigger();
+    EXPECT_FALSE(instrument->Continuous());
+    EXPECT_FALSE(continuous->isChecked());
+    continuous->trigger();
+    EXPECT_TRUE(instrument->Continuous());
 }
 
 TEST_F(WindowTest, KeysAreTakenInUpperCaseAndEveryKeyIsConsumed)
