@@ -1,5 +1,7 @@
 // ondrix-graph in a window on a real X server (Xvfb), driven by xdotool as a
 // user would: right click, left drag, Shift with the left button.
+#include "testsupport/XSession.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -14,56 +16,14 @@
 
 namespace {
 
-// A private X server on a free display number, stopped by its process id.
-class XServer
-{
-  public:
-    bool Start(const QString& program)
-    {
-        for (int number = 91; number < 160; ++number) {
-            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number)) ||
-                QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(number)))
-                continue;
-            display_ = QStringLiteral(":%1").arg(number);
-            process_.start(program, {display_, "-screen", "0", "800x600x24", "-nolisten", "tcp"});
-            if (!process_.waitForStarted(5000)) return false;
-            for (int i = 0; i < 200; ++i) {
-                if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(number))) return true;
-                if (process_.waitForFinished(25)) break; // the number was taken after all: try the next one
-            }
-        }
-        return false;
-    }
-    ~XServer()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.terminate();
-            if (!process_.waitForFinished(3000)) process_.kill();
-            process_.waitForFinished(3000);
-        }
-    }
-    const QString& Display() const { return display_; }
-
-  private:
-    QProcess process_;
-    QString display_;
-};
-
 class DemoOnXServer : public ::testing::Test
 {
   protected:
     void SetUp() override
     {
-        xvfb = QStandardPaths::findExecutable("Xvfb");
-        xdotool = QStandardPaths::findExecutable("xdotool");
-        if (xvfb.isEmpty() || xdotool.isEmpty())
-            GTEST_SKIP() << "Xvfb or xdotool is not installed; the X server test is skipped";
+        if (!x.Start()) GTEST_SKIP() << x.WhyUnavailable().toStdString();
         ASSERT_TRUE(home.isValid());
-        ASSERT_TRUE(server.Start(xvfb)) << "Xvfb did not start";
-        environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", server.Display());
-        environment.remove("WAYLAND_DISPLAY");
-        environment.remove("QT_QPA_PLATFORM");
+        environment = x.Environment();
         environment.insert("HOME", home.path());
         QDir(home.path()).mkpath("run");
         QFile::setPermissions(home.filePath("run"),
@@ -80,14 +40,7 @@ class DemoOnXServer : public ::testing::Test
         }
     }
 
-    QString Xdotool(const QStringList& arguments)
-    {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.start(xdotool, arguments);
-        process.waitForFinished(10000);
-        return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
-    }
+    QString Xdotool(const QStringList& arguments) { return x.Xdotool(arguments); }
 
     // The next "range ..." line the demo prints, as (xmin, xmax, ymin, ymax).
     std::optional<std::array<double, 4>> NextRange()
@@ -120,10 +73,8 @@ class DemoOnXServer : public ::testing::Test
         return false;
     }
 
-    QString xvfb;
-    QString xdotool;
+    ondrix::testsupport::XSession x;
     QTemporaryDir home;
-    XServer server;
     QProcessEnvironment environment;
     QProcess demo;
 };
