@@ -11,6 +11,11 @@ namespace ondrix::testsupport {
 
 XSession::~XSession()
 {
+    Stop();
+}
+
+void XSession::Stop()
+{
     if (server_.state() != QProcess::NotRunning) {
         server_.terminate();
         if (!server_.waitForFinished(3000)) server_.kill();

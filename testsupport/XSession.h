@@ -22,6 +22,8 @@ class XSession
     XSession& operator=(const XSession&) = delete;
 
     bool Start();
+    // Ends the X server, as when a session ends under its programs.
+    void Stop();
     const QString& WhyUnavailable() const { return whyUnavailable_; }
     const QString& Display() const { return display_; }
 

@@ -100,6 +100,37 @@ TEST_F(EndToEndTest, UsageTextWithClosedInputExitsZero)
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / "config" / "Merrow" / "Ondrix"));
 }
 
+TEST_F(EndToEndTest, UsageTextThatCannotBeWrittenExitsOne)
+{
+    const std::string program = ONDRIX_BIN;
+    EXPECT_EQ(RunToEnd("/bin/sh", {"-c", "exec \"$0\" /? >/dev/full", program}, env, folder.Path() / "out"), 1);
+    EXPECT_EQ(RunToEnd("/bin/sh", {"-c", "exec \"$0\" /? >&-", program}, env, folder.Path() / "out"), 1);
+}
+
+TEST_F(EndToEndTest, HeadlessStartUpErrorsEndWithOneAndNameTheirSwitch)
+{
+    const auto missingFolder = (folder.Path() / "no" / "such" / "t.wav").string();
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"/autoquit=1.5"}, "ondrix: /autoquit=1.5: '1.5' is not a valid integer value"},
+        {{"/audiofreq=abc", "/autoquit=0"}, "ondrix: /audiofreq=abc: 'abc' is not a valid integer value"},
+        {{"/record=x.wav", "/autoquit=0"}, "ondrix: /record=x.wav: WAV File failed"},
+        {{"/sine", "/record=" + missingFolder, "/autoquit=0"}, "ondrix: /record=" + missingFolder + ": WAV File failed"},
+        {{"/com=/dev/ondrix-none", "/autoquit=0"},
+         "ondrix: /com=/dev/ondrix-none: System Error.  Code: 2.\r\nNo such file or directory"},
+        {{"/vout=1", "/autoquit=0"}, "ondrix: /vout=1: Voltage out of range"},
+    };
+    for (const auto& [args, message] : cases) {
+        TProcess ondrix(ONDRIX_BIN, args, env, folder.Path() / "out");
+        EXPECT_EQ(ondrix.Wait(30s), 1) << args[0];
+        EXPECT_NE(ondrix.Errors().find(message + "\n"), std::string::npos) << ondrix.Errors();
+    }
+    // An unparsable amplitude is reported, and start-up goes on.
+    TProcess typo(ONDRIX_BIN, {"/amp=abc", "/autoquit=0"}, env, folder.Path() / "out");
+    EXPECT_EQ(typo.Wait(30s), 2);
+    EXPECT_NE(typo.Errors().find("ondrix: /amp=abc: 'abc' is not a valid integer value\n"), std::string::npos)
+        << typo.Errors();
+}
+
 TEST_F(EndToEndTest, AutoQuitExitsTwo)
 {
     EXPECT_EQ(Ondrix({"/hide", "/autoquit=0"}), 2);

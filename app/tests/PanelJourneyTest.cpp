@@ -193,6 +193,16 @@ TEST_F(PanelJourneyTest, PlayTuneSweepCopyAndPowerOff)
     EXPECT_EQ(sound.SinkVolumePercent(), 50);
 }
 
+TEST_F(PanelJourneyTest, ALostXConnectionStillPutsTheVolumeBack)
+{
+    ASSERT_TRUE(Launch({"/amp=40"}));
+    ASSERT_EQ(sound.SinkVolumePercent(), 40);
+    x.Stop();
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_EQ(sound.SinkVolumePercent(), 50);
+}
+
 TEST_F(PanelJourneyTest, AContinuousToneHoldsUntilTheProgramEnds)
 {
     auto recorder = sound.StartRecording();
