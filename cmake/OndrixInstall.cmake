@@ -93,18 +93,18 @@ set(CPACK_PACKAGE_NAME ondrix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Ondrix maintainers <ondrix@example.org>" CACHE STRING "Package maintainer")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "signal generator for the sound card and the serial and parallel ports")
+# The long description under the summary; CPack indents it for the control file.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "signal generator for the sound card and the serial and parallel ports
- Ondrix turns a PC's own ports into the outputs of a function generator: the
- sound card plays a sine, square, triangle, sawtooth or noise tone of chosen
- frequency, amplitude and duration, and the DTR and RTS lines of a serial port
- and the data register of a parallel port toggle as square waves. The
- amplitude is the desktop's master volume, calibrated in volts. Every numeric
- prompt accepts a formula, and the command line automates everything.
- .
- The package also holds command-line tools: ondrix-calc evaluates formulas,
- ondrix-tone writes and plays tones, ondrix-graph plots formulas and
- ondrix-atom drives the tokens that end a running copy from a script.")
+    "Ondrix turns a PC's own ports into the outputs of a function generator: the
+sound card plays a sine, square, triangle, sawtooth or noise tone of chosen
+frequency, amplitude and duration, and the DTR and RTS lines of a serial port
+and the data register of a parallel port toggle as square waves. The
+amplitude is the desktop's master volume, calibrated in volts. Every numeric
+prompt accepts a formula, and the command line automates everything.
+
+The package also holds command-line tools: ondrix-calc evaluates formulas,
+ondrix-tone writes and plays tones, ondrix-graph plots formulas and
+ondrix-atom drives the tokens that end a running copy from a script.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
