@@ -8,7 +8,7 @@ set -euo pipefail
 build_dir=$1
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-prefix=$scratch/prefix
+prefix=$scratch/root/usr
 failures=0
 fail() {
   echo "FAIL: $*"
@@ -26,6 +26,12 @@ for file in bin/ondrix bin/ondrix-calc bin/ondrix-tone bin/ondrix-tone-play bin/
   share/icons/hicolor/scalable/apps/ondrix.svg share/doc/ondrix/copyright share/doc/ondrix/changelog.gz; do
   [ -s "$prefix/$file" ] || fail "$file is not installed"
 done
+
+# The tree as a software centre reads it: metainfo, desktop entry and icon together.
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate-tree --no-net --pedantic "$scratch/root" >"$scratch/tree.log" 2>&1 ||
+    fail "appstreamcli validate-tree: $(cat "$scratch/tree.log")"
+fi
 
 # Each PNG is the size its folder names (width and height from the PNG header).
 for png in "$prefix"/share/icons/hicolor/*x*/apps/ondrix.png; do
