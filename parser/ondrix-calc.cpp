@@ -37,9 +37,22 @@ int Report(const char* className, const std::string& message, int exitCode)
     return exitCode;
 }
 
+constexpr const char* kUsage =
+    "Usage: ondrix-calc 'EXPR' [NAME=VALUE ...]\n"
+    "Evaluates a formula in extended precision and prints its value with 21\n"
+    "significant digits. NAME=VALUE sets a variable first (A to E, T, X, Y, or a new\n"
+    "name); VALUE is a plain number.\n"
+    "\n"
+    "Options:\n"
+    "  --help    show this text\n"
+    "\n"
+    "Exit status: 0 the value, 1 \"math error\" (a domain error), 2 the formula does\n"
+    "not compile (\"<class>: <message>\", or \"nothing to evaluate\"), a bad VALUE or\n"
+    "usage, 3 a floating-point fault (\"EMathFault: <message>\").\n";
+
 int Usage()
 {
-    std::fprintf(stderr, "usage: ondrix-calc 'EXPR' [NAME=VALUE ...]\n");
+    std::fputs(kUsage, stderr);
     return kExitCompileError;
 }
 
@@ -48,6 +61,10 @@ int Usage()
 int main(int argc, char** argv)
 {
     if (argc < 2) return Usage();
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::fputs(kUsage, stdout);
+        return kExitValue;
+    }
     TMDParser parser;
     try {
         for (int i = 2; i < argc; ++i) {
