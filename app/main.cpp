@@ -7,6 +7,7 @@
 #include "app/startup/TerminationSignals.h"
 
 #include <QGuiApplication>
+#include <QIcon>
 #include <cstdlib>
 #include <fcntl.h>
 #include <string>
@@ -54,6 +55,9 @@ int main(int argc, char** argv)
 
     OndrixApplication::ChoosePlatform();
     OndrixApplication app(argc, argv);
+    // Ties the window to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName("ondrix");
+    QApplication::setWindowIcon(QIcon::fromTheme("ondrix"));
     const bool headless = QGuiApplication::platformName() == "offscreen";
 
     TOndrixServices services = RealOndrixServices();
