@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace ondrix::graph {
+
 namespace {
 
 constexpr int FractionBits = 20;
@@ -36,3 +38,5 @@ void PaintGradient(QImage& image, TBgStyle style, QRgb from, QRgb to)
                              QColor(GradientLineColor(from, to, column, lines)));
     }
 }
+
+} // namespace ondrix::graph

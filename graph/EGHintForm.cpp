@@ -6,6 +6,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+namespace ondrix::graph {
+
 namespace {
 constexpr int TextRight = 75;
 constexpr int XRow = 2;
@@ -82,3 +84,5 @@ void TEGHintForm::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.drawImage(event->rect(), bitmap_, event->rect());
 }
+
+} // namespace ondrix::graph

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+namespace ondrix::graph {
+
 class TEGHintForm : public QWidget
 {
   public:
@@ -41,3 +43,5 @@ class TEGHintForm : public QWidget
     QRgb seriesColor_ = 0;
     bool seriesHit_ = false;
 };
+
+} // namespace ondrix::graph

@@ -15,6 +15,8 @@
 #include <chrono>
 #include <utility>
 
+namespace ondrix::graph {
+
 TEasyGraph::TEasyGraph(QWidget* parent)
     : QWidget(parent), series_(std::make_unique<TSeries>([this] { SeriesChanged(); })), parser_(this)
 {
@@ -197,7 +199,7 @@ void TEasyGraph::EndUpdate()
 
 void TEasyGraph::NormalizeRange(TEGRange& range) const
 {
-    ::NormalizeRange(range, TRatioRule{maintainRatio_, aspectRatio_, plotRect_.Right - plotRect_.Left,
+    graph::NormalizeRange(range, TRatioRule{maintainRatio_, aspectRatio_, plotRect_.Right - plotRect_.Left,
                                        plotRect_.Bottom - plotRect_.Top});
 }
 
@@ -291,3 +293,5 @@ void TEasyGraph::DeliverZoomStep()
         zoomThread_->ApplyPendingStep([this](const TEGRange& range) { ReplaceVisibleRange(range); });
     if (last) zoomThread_.reset(); // the worker is returning; presses are accepted again
 }
+
+} // namespace ondrix::graph

@@ -20,6 +20,8 @@
 #include <memory>
 #include <vector>
 
+namespace ondrix::graph {
+
 class TZoomThread;
 class TPixelCanvas;
 
@@ -248,3 +250,5 @@ class TEasyGraph : public QWidget
     TEGHintForm* hint_ = nullptr; // a child window, destroyed with the graph
     std::unique_ptr<TZoomThread> zoomThread_;
 };
+
+} // namespace ondrix::graph

@@ -2,7 +2,7 @@
 // hint and the animated zoom.
 #include "graph/EasyGraph.h"
 #include "graph/NumberFormat.h"
-#include "graph/PixelRounding.h"
+#include "graph/PlotMapping.h"
 #include "graph/ZoomThread.h"
 
 #include <QMetaObject>
@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+
+namespace ondrix::graph {
 
 namespace {
 
@@ -120,10 +122,9 @@ void TEasyGraph::MouseMove(Qt::MouseButtons buttons, QPoint position)
         } else {
             mouseMode_ = mmPan; // a pending zoom-out click is cancelled
             TEGRange range = range_;
-            const long double dx = (range.XMax - range.XMin) / (plotRect_.Right - plotRect_.Left) *
-                                   (position.x() - lastPosition_.x());
-            const long double dy = (range.YMax - range.YMin) / (plotRect_.Bottom - plotRect_.Top) *
-                                   (position.y() - lastPosition_.y());
+            const TPlotMapping mapping(plotRect_, range);
+            const long double dx = mapping.XPerColumn() * (position.x() - lastPosition_.x());
+            const long double dy = mapping.YPerRow() * (position.y() - lastPosition_.y());
             range.XMin -= dx;
             range.XMax -= dx;
             range.YMin += dy;
@@ -189,12 +190,11 @@ void TEasyGraph::ZoomTo()
         target.YMin += ySpan / 4;
         target.YMax -= ySpan / 4;
     } else {
-        const long double xPerPixel = xSpan / (plotRect_.Right - plotRect_.Left);
-        const long double yPerPixel = ySpan / (plotRect_.Bottom - plotRect_.Top);
-        target.XMin = range_.XMin + xPerPixel * (left - plotRect_.Left);
-        target.XMax = range_.XMin + xPerPixel * (right - plotRect_.Left);
-        target.YMin = range_.YMin + yPerPixel * (plotRect_.Bottom - bottom);
-        target.YMax = range_.YMin + yPerPixel * (plotRect_.Bottom - top);
+        const TPlotMapping mapping(plotRect_, range_);
+        target.XMin = mapping.XAt(left);
+        target.XMax = mapping.XAt(right);
+        target.YMin = mapping.YAt(bottom);
+        target.YMax = mapping.YAt(top);
     }
     NormalizeRange(target);
     const bool narrower = target.XMax - target.XMin < xSpan;
@@ -264,11 +264,10 @@ int TEasyGraph::CursorHeight()
 int TEasyGraph::HintRow(const TPoints& points, int column, const TEGRange& range)
 {
     if (points.StrippedExpression().empty()) return NoValue;
-    const int plotWidth = plotRect_.Right - plotRect_.Left;
-    const int plotHeight = plotRect_.Bottom - plotRect_.Top;
+    const TPlotMapping mapping(plotRect_, range);
     long double value = 0;
     try {
-        parser_.SetX(range.XMin + (range.XMax - range.XMin) / plotWidth * (column - plotRect_.Left));
+        parser_.SetX(mapping.XAt(column));
         parser_.SetExpression(points.StrippedExpression());
         // With an error handler on the parser a failed compile does not raise.
         if (!parser_.IsCompiled()) return NoValue;
@@ -278,7 +277,7 @@ int TEasyGraph::HintRow(const TPoints& points, int column, const TEGRange& range
         return NoValue;
     }
     if (!std::isfinite(value)) return NoValue;
-    return RoundToInt(plotRect_.Bottom - plotHeight / (range.YMax - range.YMin) * (value - range.YMin));
+    return mapping.RowOf(value);
 }
 
 void TEasyGraph::UpdateHint()
@@ -287,11 +286,10 @@ void TEasyGraph::UpdateHint()
     const int y = lastPosition_.y();
     if (!plotRect_.Contains(x, y)) return;
     const TEGRange range = range_;
-    const int plotWidth = plotRect_.Right - plotRect_.Left;
-    const int plotHeight = plotRect_.Bottom - plotRect_.Top;
-    if (plotWidth <= 0 || plotHeight <= 0) return;
-    const long double worldX = range.XMin + (range.XMax - range.XMin) / plotWidth * (x - plotRect_.Left);
-    const long double worldY = range.YMin + (range.YMax - range.YMin) / plotHeight * (plotRect_.Bottom - y);
+    const TPlotMapping mapping(plotRect_, range);
+    if (mapping.PlotWidth() <= 0 || mapping.PlotHeight() <= 0) return;
+    const long double worldX = mapping.XAt(x);
+    const long double worldY = mapping.YAt(y);
 
     QString xText;
     QString yText;
@@ -325,3 +323,5 @@ void TEasyGraph::UpdateHint()
     hint_->Redraw();
     hint_->move(mapToGlobal(QPoint(0, 0)) + QPoint(x, y + CursorHeight() + 5));
 }
+
+} // namespace ondrix::graph

@@ -5,6 +5,7 @@
 #include "graph/NumberFormat.h"
 #include "graph/PixelCanvas.h"
 #include "graph/PixelRounding.h"
+#include "graph/PlotMapping.h"
 #include "graph/QuadrantClip.h"
 
 #include <QImageReader>
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+
+namespace ondrix::graph {
 
 namespace {
 
@@ -236,7 +239,7 @@ void TEasyGraph::DrawLabel(QPainter& painter, const QString& text, int left, int
 
 void TEasyGraph::DrawHorizontalLinesAndNumbers(QPainter& painter, TPixelCanvas& canvas)
 {
-    const long double pixelsPerUnit = (plotRect_.Bottom - plotRect_.Top) / (range_.YMax - range_.YMin);
+    const long double pixelsPerUnit = TPlotMapping(plotRect_, range_).RowsPerY();
     const long double step = TTickRuler::StepFor(TTickRuler::LabelDensity(pixelsPerUnit, textHeight_));
     TTickRuler::Ticks(range_.YMin, range_.YMax, pixelsPerUnit, step, ticks_);
     const QRgb axis = Resolve(colorAxis_);
@@ -261,7 +264,7 @@ void TEasyGraph::DrawVerticalLinesAndNumbers(QPainter& painter, TPixelCanvas& ca
 {
     const QFontMetrics metrics(font());
     const QString sample = HorizontalTemplate();
-    const long double pixelsPerUnit = (plotRect_.Right - plotRect_.Left) / (range_.XMax - range_.XMin);
+    const long double pixelsPerUnit = TPlotMapping(plotRect_, range_).ColumnsPerX();
     const std::int64_t density =
         sample.isEmpty() ? 10 : TTickRuler::LabelDensity(pixelsPerUnit, metrics.horizontalAdvance(sample));
     const long double step = TTickRuler::StepFor(density);
@@ -312,3 +315,5 @@ void TEasyGraph::DrawSeries(QPainter& painter, QImage* backBuffer)
         painter.drawLines(trace_.Runs().data(), static_cast<int>(trace_.Runs().size()));
     }
 }
+
+} // namespace ondrix::graph

@@ -1,5 +1,7 @@
 #include "graph/GraphColor.h"
 
+namespace ondrix::graph {
+
 QRgb ResolveColor(TColor color, const QPalette& palette)
 {
     if (color & clSystemColorFlag) {
@@ -21,3 +23,5 @@ QColor ToQColor(TColor color, const QPalette& palette)
 {
     return QColor(ResolveColor(color, palette));
 }
+
+} // namespace ondrix::graph

@@ -7,6 +7,8 @@
 #include <QColor>
 #include <QPalette>
 
+namespace ondrix::graph {
+
 inline constexpr TColor clBlack = 0x000000;
 inline constexpr TColor clWhite = 0xFFFFFF;
 inline constexpr TColor clRed = 0x0000FF;
@@ -31,3 +33,5 @@ constexpr TColor RGBColor(unsigned red, unsigned green, unsigned blue)
 // face, shadow and highlight); an unknown system colour resolves to black.
 QRgb ResolveColor(TColor color, const QPalette& palette);
 QColor ToQColor(TColor color, const QPalette& palette);
+
+} // namespace ondrix::graph

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+namespace ondrix::graph {
+
 // A colour as $00BBGGRR (red in the low byte). With the top bit set the value
 // names a system colour instead (see GraphColor.h).
 using TColor = std::uint32_t;
@@ -48,3 +50,5 @@ class TEasyGraph;
 using TNotifyEvent = std::function<void(TEasyGraph* Sender)>;
 // Writes the label text for Val into Lbl (which the graph empties first).
 using TEGLabelingEvent = std::function<void(TEasyGraph* Sender, long double Val, QString& Lbl)>;
+
+} // namespace ondrix::graph

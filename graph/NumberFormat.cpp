@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <cmath>
 
+namespace ondrix::graph {
+
 QString FormatFixed(long double value, int decimals)
 {
     QLocale locale;
@@ -12,3 +14,5 @@ QString FormatFixed(long double value, int decimals)
     if (std::fabs(value) < unit) value = 0;
     return locale.toString(static_cast<double>(value), 'f', decimals);
 }
+
+} // namespace ondrix::graph

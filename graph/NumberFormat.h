@@ -4,4 +4,8 @@
 
 #include <QString>
 
+namespace ondrix::graph {
+
 QString FormatFixed(long double value, int decimals);
+
+} // namespace ondrix::graph

@@ -1,5 +1,7 @@
 #include "graph/PixelCanvas.h"
 
+namespace ondrix::graph {
+
 void TPixelCanvas::HorizontalLine(int fromX, int toX, int y, QRgb color)
 {
     if (fromX == toX) return;
@@ -60,3 +62,5 @@ void TPixelCanvas::Border(TBorderStyle style, QRgb single, QRgb highlight, QRgb 
     rect.Right -= 1;
     rect.Bottom -= 1;
 }
+
+} // namespace ondrix::graph

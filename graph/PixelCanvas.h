@@ -8,6 +8,8 @@
 #include <QColor>
 #include <QPainter>
 
+namespace ondrix::graph {
+
 class TPixelCanvas
 {
   public:
@@ -25,3 +27,5 @@ class TPixelCanvas
   private:
     QPainter& painter_;
 };
+
+} // namespace ondrix::graph

@@ -1,5 +1,7 @@
 #include "graph/Points.h"
 
+namespace ondrix::graph {
+
 void TPoints::SetColor(TColor color)
 {
     if (color == color_) return;
@@ -60,3 +62,5 @@ void TPoints::Changed()
 {
     if (onChange_) onChange_();
 }
+
+} // namespace ondrix::graph

@@ -8,6 +8,8 @@
 #include <limits>
 #include <string>
 
+namespace ondrix::graph {
+
 class TPoints
 {
   public:
@@ -54,3 +56,5 @@ class TPoints
     bool visible_ = true;
     std::function<void()> onChange_;
 };
+
+} // namespace ondrix::graph

@@ -2,6 +2,8 @@
 
 #include "graph/PixelRounding.h"
 
+namespace ondrix::graph {
+
 namespace {
 
 struct TCutter
@@ -77,3 +79,5 @@ std::optional<TGraphRect> QuadrantClip(TEGQuadrant quadrant, const TGraphRect& p
     if (cut.Clip.Right < cut.Clip.Left) return std::nullopt;
     return cut.Clip;
 }
+
+} // namespace ondrix::graph

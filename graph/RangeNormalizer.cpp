@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace ondrix::graph {
+
 namespace {
 
 void LimitSpan(long double& low, long double& high)
@@ -52,3 +54,5 @@ bool IsFiniteRange(const TEGRange& range)
     return std::isfinite(range.XMin) && std::isfinite(range.YMin) && std::isfinite(range.XMax) &&
            std::isfinite(range.YMax);
 }
+
+} // namespace ondrix::graph

@@ -4,6 +4,8 @@
 
 #include "graph/GraphTypes.h"
 
+namespace ondrix::graph {
+
 inline constexpr long double MinimumSpan = 0.01L;
 inline constexpr long double MaximumSpan = 10000;
 
@@ -22,3 +24,5 @@ void NormalizeRange(TEGRange& range, const TRatioRule& rule);
 
 // A range whose four values are finite numbers.
 bool IsFiniteRange(const TEGRange& range);
+
+} // namespace ondrix::graph

@@ -1,5 +1,7 @@
 #include "graph/Series.h"
 
+namespace ondrix::graph {
+
 void TSeries::Add()
 {
     auto points = std::make_unique<TPoints>();
@@ -24,3 +26,5 @@ void TSeries::Changed()
 {
     if (onChange_) onChange_();
 }
+
+} // namespace ondrix::graph

@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <vector>
 
+namespace ondrix::graph {
+
 // Raised by TSeries::Items for an index outside 0..Count-1; its message is empty.
 class ESeriesIndexError : public std::out_of_range
 {
@@ -35,3 +37,5 @@ class TSeries
     std::vector<std::unique_ptr<TPoints>> items_;
     std::function<void()> onChange_;
 };
+
+} // namespace ondrix::graph

@@ -1,9 +1,11 @@
 #include "graph/SeriesPlotter.h"
 
-#include "graph/PixelRounding.h"
+#include "graph/PlotMapping.h"
 #include "parser/MDParser.h"
 
 #include <cmath>
+
+namespace ondrix::graph {
 
 void TSeriesPlotter::Plot(TMDParser& parser, const TPoints& points, const TPlotGeometry& geometry,
                           TTraceBuilder& trace)
@@ -18,12 +20,12 @@ void TSeriesPlotter::Plot(TMDParser& parser, const TPoints& points, const TPlotG
 
     const TGraphRect& plot = geometry.Plot;
     const TEGRange& range = geometry.Range;
-    const int plotWidth = plot.Right - plot.Left;
-    const int plotHeight = plot.Bottom - plot.Top;
-    const long double ySpan = range.YMax - range.YMin;
-    if (plotWidth <= 0 || plotHeight <= 0 || !(ySpan > 0)) return;
-    const long double dx = (range.XMax - range.XMin) / plotWidth;
-    const long double rowsPerUnit = plotHeight / ySpan;
+    const TPlotMapping mapping(plot, range);
+    if (mapping.PlotWidth() <= 0 || mapping.PlotHeight() <= 0 || !(range.YMax - range.YMin > 0)) return;
+    // x advances by a running sum of one column's width, not by XAt: the
+    // traces' pixels depend on exactly these sums.
+    const long double dx = mapping.XPerColumn();
+    const long double rowsPerY = mapping.RowsPerY();
 
     const bool dots = points.Style() == egdDots;
     // Lines keep samples up to twenty visible heights beyond the range, so that a
@@ -56,7 +58,7 @@ void TSeriesPlotter::Plot(TMDParser& parser, const TPoints& points, const TPlotG
             }
         }
         if (valid) {
-            const int row = plot.Bottom - RoundToInt((value - range.YMin) * rowsPerUnit);
+            const int row = mapping.RowOf(value, rowsPerY);
             if (dots) {
                 trace.Pixel(column, row);
             } else if (lastValid) {
@@ -74,3 +76,5 @@ void TSeriesPlotter::Plot(TMDParser& parser, const TPoints& points, const TPlotG
     // Segments leave out their end pixel; the last sample's own pixel completes the trace.
     if (!dots && lastValid) trace.Pixel(lastColumn, lastRow);
 }
+
+} // namespace ondrix::graph

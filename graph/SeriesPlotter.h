@@ -8,6 +8,8 @@
 
 class TMDParser;
 
+namespace ondrix::graph {
+
 struct TPlotGeometry
 {
     TGraphRect Plot;   // the plot area, every edge inclusive
@@ -26,3 +28,5 @@ class TSeriesPlotter
     // thrown.
     void Plot(TMDParser& parser, const TPoints& points, const TPlotGeometry& geometry, TTraceBuilder& trace);
 };
+
+} // namespace ondrix::graph

@@ -1,8 +1,11 @@
 #include "graph/TickRuler.h"
 
+#include "common/RoundHalfEven.h"
 #include "graph/PixelRounding.h"
 
 #include <cmath>
+
+namespace ondrix::graph {
 
 namespace {
 // A safety net for ranges so far out that adding a step no longer changes the
@@ -13,7 +16,7 @@ constexpr int MaximumTicks = 100000;
 std::int64_t TTickRuler::LabelDensity(long double pixelsPerUnit, int labelSize)
 {
     if (labelSize <= 0) return 10;
-    const long double density = std::nearbyint(pixelsPerUnit * 10000 / labelSize);
+    const long double density = common::RoundHalfEven(pixelsPerUnit * 10000 / labelSize);
     if (!(density > 0)) return 0;
     if (density > 1e15L) return static_cast<std::int64_t>(1e15L);
     return static_cast<std::int64_t>(density);
@@ -50,3 +53,5 @@ void TTickRuler::Ticks(long double min, long double max, long double pixelsPerUn
         tick = next;
     }
 }
+
+} // namespace ondrix::graph

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace ondrix::graph {
+
 struct TTick
 {
     long double Value = 0;
@@ -24,3 +26,5 @@ class TTickRuler
     static void Ticks(long double min, long double max, long double pixelsPerUnit, long double step,
                       std::vector<TTick>& ticks);
 };
+
+} // namespace ondrix::graph

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace ondrix::graph {
+
 void TTraceBuilder::Reset(int clipTop, int clipBottom)
 {
     runs_.clear();
@@ -54,3 +56,5 @@ void TTraceBuilder::Column(int column, int top, int bottom)
     }
     runs_.emplace_back(column, top, column, bottom + 1);
 }
+
+} // namespace ondrix::graph

@@ -8,6 +8,8 @@
 #include <QLine>
 #include <vector>
 
+namespace ondrix::graph {
+
 class TTraceBuilder
 {
   public:
@@ -30,3 +32,5 @@ class TTraceBuilder
     int clipTop_ = 0;
     int clipBottom_ = 0;
 };
+
+} // namespace ondrix::graph

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+namespace ondrix::graph {
+
 TZoomThread::TZoomThread(const TEGRange& current, const TEGRange& target, int durationMs,
                          int initialElapsedMs, std::function<void()> wake)
     : start_(current), target_(target), duration_(durationMs), initialElapsed_(initialElapsedMs),
@@ -80,3 +82,5 @@ bool TZoomThread::ApplyPendingStep(const std::function<void(const TEGRange&)>& a
     applied_.notify_all();
     return last;
 }
+
+} // namespace ondrix::graph

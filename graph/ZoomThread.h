@@ -11,6 +11,8 @@
 #include <mutex>
 #include <thread>
 
+namespace ondrix::graph {
+
 class TZoomThread
 {
   public:
@@ -51,3 +53,5 @@ class TZoomThread
 
     std::thread worker_; // last: starts after everything above is set
 };
+
+} // namespace ondrix::graph

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+using namespace ondrix::graph;
+
 namespace {
 
 constexpr int ExitUsage = 2;

@@ -4,7 +4,9 @@
 
 #include "parser/EvaluationProgram.h"
 #include "parser/MDParser.h"
+#ifdef ONDRIX_MACHINE_CODE
 #include "parser/MachineCode.h"
+#endif
 
 #include <deque>
 #include <memory>
@@ -20,12 +22,14 @@ class TCompiledExpression
     // The records recast for the evaluation walk; empty when the list keeps
     // the plain walk over the records.
     std::vector<ondrix::parser::TInstruction> program;
+#ifdef ONDRIX_MACHINE_CODE
     // Native code, made once the expression has been evaluated a few times
     // (a formula typed at a prompt is evaluated once: not worth the system
     // calls); null when not made yet or not possible.
     std::unique_ptr<ondrix::parser::TMachineCode> machineCode;
     unsigned evaluations = 0;
     static constexpr unsigned kEvaluationsBeforeMachineCode = 3;
+#endif
 
     TOperation* Head() noexcept { return operations.empty() ? nullptr : &operations.front(); }
 };

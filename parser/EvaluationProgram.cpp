@@ -4,7 +4,6 @@
 #include "parser/MathRoutines.h"
 
 #include <cmath>
-#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -90,13 +89,17 @@ enum : std::uint8_t {
 // The built-ins the program runs inline, by their routine.
 std::uint8_t InlineFunctionCode(const TMathRoutine& routine)
 {
-    if (!routine.PlainFunction()) return icRoutine;
-    for (const BuiltinFunction& builtin : BuiltinFunctions()) {
-        if (builtin.routine != routine.PlainFunction()) continue;
-        const std::string_view name = builtin.name;
-        return name == "ABS" ? icAbs : name == "SIN" ? icSin : name == "COS" ? icCos : icRoutine;
+    const BuiltinFunction* builtin = FindBuiltin(routine.PlainFunction());
+    switch (builtin ? builtin->form : BuiltinForm::Call) {
+    case BuiltinForm::Absolute:
+        return icAbs;
+    case BuiltinForm::Sine:
+        return icSin;
+    case BuiltinForm::Cosine:
+        return icCos;
+    default:
+        return icRoutine;
     }
-    return icRoutine;
 }
 
 // Works out an operator record whose operands are all known (see FoldOperation).

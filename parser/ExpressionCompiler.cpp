@@ -29,10 +29,7 @@ bool IsOneOperandKind(std::uint8_t kind)
 
 bool IsBuiltinRoutine(const TMathRoutine& routine)
 {
-    for (const BuiltinFunction& builtin : BuiltinFunctions()) {
-        if (routine.PlainFunction() == builtin.routine) return true;
-    }
-    return false;
+    return FindBuiltin(routine.PlainFunction()) != nullptr;
 }
 
 // A piece of the prepared text; "blank" stands for the single blank that

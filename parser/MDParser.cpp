@@ -76,12 +76,14 @@ void TMDCustomParser::SetExpression(const std::string& text)
 
 long double TMDCustomParser::Value()
 {
+#ifdef ONDRIX_MACHINE_CODE
     if (compiled_ && compiled_->machineCode) [[likely]] {
         calcError_ = false;
         const long double value = compiled_->machineCode->Run();
         if (!ondrix::parser::TMachineCode::Bailed(value)) [[likely]]
             return value;
     }
+#endif
     return PortableValue();
 }
 
@@ -91,12 +93,14 @@ long double TMDCustomParser::Value()
     if (!compiled_) return 0;
     calcError_ = false;
     TCompiledExpression& compiled = *compiled_;
+#ifdef ONDRIX_MACHINE_CODE
     // Native code is made once, on the evaluation that reaches the count; a
     // bail runs the evaluation program without counting.
     if (!compiled.machineCode && compiled.evaluations < TCompiledExpression::kEvaluationsBeforeMachineCode &&
         ++compiled.evaluations == TCompiledExpression::kEvaluationsBeforeMachineCode) {
         compiled.machineCode = TMachineCode::Compile(compiled.operations, compiled.cells);
     }
+#endif
     if (!compiled.program.empty()) return RunProgram(compiled.program, calcError_);
     return RunRecords(compiled.Head(), calcError_);
 }

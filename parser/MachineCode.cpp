@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string_view>
 #include <unordered_map>
@@ -17,7 +18,11 @@ namespace ondrix::parser {
 
 namespace {
 
-std::atomic<bool> machineCodeAllowed{true};
+std::atomic<bool>& MachineCodeSwitch() noexcept
+{
+    static std::atomic<bool> allowed{!SwitchesMachineCodeOff(std::getenv(kNoMachineCodeSwitch))};
+    return allowed;
+}
 
 // Runs a built-in routine for the native code: false when it reports a
 // domain error or raises (the code then bails and the evaluation program
@@ -78,20 +83,27 @@ bool IsUnaryKind(std::uint8_t kind)
 // keep to the evaluation program (side effects, or not a built-in at all).
 bool BuiltinNodeType(const TOperation& record, NodeType& type)
 {
-    const TMathRoutine::Function function = record.Routine.PlainFunction();
-    if (!function || record.CheckResult) return false;
-    for (const BuiltinFunction& builtin : BuiltinFunctions()) {
-        if (builtin.routine != function) continue;
-        const std::string_view name = builtin.name;
-        if (name == "RND" || name == "RANDOM") return false;
-        type = name == "SIN"   ? NodeType::Sine
-               : name == "COS" ? NodeType::Cosine
-               : name == "ABS" ? NodeType::Absolute
-               : name == "SQR" ? NodeType::Square
-                               : NodeType::Routine;
-        return true;
+    if (record.CheckResult) return false;
+    const BuiltinFunction* builtin = FindBuiltin(record.Routine.PlainFunction());
+    if (!builtin || !builtin->pure) return false;
+    switch (builtin->form) {
+    case BuiltinForm::Sine:
+        type = NodeType::Sine;
+        break;
+    case BuiltinForm::Cosine:
+        type = NodeType::Cosine;
+        break;
+    case BuiltinForm::Absolute:
+        type = NodeType::Absolute;
+        break;
+    case BuiltinForm::Square:
+        type = NodeType::Square;
+        break;
+    case BuiltinForm::Call:
+        type = NodeType::Routine;
+        break;
     }
-    return false;
+    return true;
 }
 
 NodeType OperatorNodeType(std::uint8_t kind)
@@ -744,7 +756,7 @@ std::unique_ptr<TMachineCode> TMachineCode::Compile(const std::vector<TOperation
 {
 #if defined(__x86_64__) && defined(__linux__)
     static const bool hasTruncatingStore = __builtin_cpu_supports("sse3");
-    if (!hasTruncatingStore || !machineCodeAllowed.load(std::memory_order_relaxed)) return nullptr;
+    if (!hasTruncatingStore || !MachineCodeAllowed()) return nullptr;
     std::unique_ptr<TMachineCode> code(new TMachineCode());
     try {
         MachineCodeGenerator generator(operations, cells, *code);
@@ -772,7 +784,17 @@ std::unique_ptr<TMachineCode> TMachineCode::Compile(const std::vector<TOperation
 
 void AllowMachineCode(bool allowed) noexcept
 {
-    machineCodeAllowed.store(allowed, std::memory_order_relaxed);
+    MachineCodeSwitch().store(allowed, std::memory_order_relaxed);
+}
+
+bool MachineCodeAllowed() noexcept
+{
+    return MachineCodeSwitch().load(std::memory_order_relaxed);
+}
+
+bool SwitchesMachineCodeOff(const char* value) noexcept
+{
+    return value && *value && std::string_view(value) != "0";
 }
 
 } // namespace ondrix::parser

@@ -47,7 +47,13 @@ class TMachineCode
     Entry entry_ = nullptr;
 };
 
-// For tests and comparisons: whether Compile may produce code at all.
+// Whether Compile may produce code at all. The environment decides at first
+// use: ONDRIX_NO_MACHINE_CODE set to anything but "" or "0" keeps every
+// formula on the portable evaluator. Tests and comparisons may change it.
 void AllowMachineCode(bool allowed) noexcept;
+bool MachineCodeAllowed() noexcept;
+inline constexpr const char* kNoMachineCodeSwitch = "ONDRIX_NO_MACHINE_CODE";
+// Whether that variable's value (null when unset) switches machine code off.
+bool SwitchesMachineCodeOff(const char* value) noexcept;
 
 } // namespace ondrix::parser

@@ -276,8 +276,8 @@ void LogN(TOperation& op)
 }
 
 constexpr BuiltinFunction kBuiltins[] = {
-    {"SIN", 1, Sin},
-    {"COS", 1, Cos},
+    {"SIN", 1, Sin, true, BuiltinForm::Sine},
+    {"COS", 1, Cos, true, BuiltinForm::Cosine},
     {"TAN", 1, Tan},
     {"COTAN", 1, Cotan},
     {"ARCTAN", 1, ArcTan},
@@ -287,9 +287,9 @@ constexpr BuiltinFunction kBuiltins[] = {
     {"LN", 1, LogarithmRoutine<NaturalLog>},
     {"LOG10", 1, LogarithmRoutine<DecimalLog>},
     {"LOG2", 1, LogarithmRoutine<BinaryLog>},
-    {"SQR", 1, Square},
+    {"SQR", 1, Square, true, BuiltinForm::Square},
     {"SQRT", 1, SquareRoot},
-    {"ABS", 1, Abs},
+    {"ABS", 1, Abs, true, BuiltinForm::Absolute},
     {"TRUNC", 1, Trunc},
     {"INT", 1, Trunc},
     {"CEIL", 1, Ceil},
@@ -298,8 +298,8 @@ constexpr BuiltinFunction kBuiltins[] = {
     {"SIGN", 1, Sign},
     {"ZERO", 1, Zero},
     {"PH", 1, Phase},
-    {"RND", 1, Rnd},
-    {"RANDOM", 1, Random},
+    {"RND", 1, Rnd, false},
+    {"RANDOM", 1, Random, false},
     {"MAX", 2, Max},
     {"MIN", 2, Min},
     {"ARG", 2, Arg},
@@ -413,6 +413,15 @@ TMathRoutine::Function OperatorRoutine(std::uint8_t kind) noexcept
 std::span<const BuiltinFunction> BuiltinFunctions() noexcept
 {
     return kBuiltins;
+}
+
+const BuiltinFunction* FindBuiltin(TMathRoutine::Function routine) noexcept
+{
+    if (!routine) return nullptr;
+    for (const BuiltinFunction& builtin : kBuiltins) {
+        if (builtin.routine == routine) return &builtin;
+    }
+    return nullptr;
 }
 
 } // namespace ondrix::parser

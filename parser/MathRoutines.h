@@ -102,13 +102,24 @@ bool IntDivideOf(long double x, long double y, long double& result);
 // The routine for an operator kind (0 to 13).
 TMathRoutine::Function OperatorRoutine(std::uint8_t kind) noexcept;
 
+// The built-ins that evaluation computes in place instead of calling their
+// routine (each place decides which of them it has a form for).
+enum class BuiltinForm : std::uint8_t { Call, Sine, Cosine, Absolute, Square };
+
 struct BuiltinFunction
 {
     const char* name;
     int arguments;
     TMathRoutine::Function routine;
+    // The result depends on the operands alone and nothing else changes:
+    // native code may run it and give up half-way (RND and RANDOM draw from
+    // the generator, so they are not).
+    bool pure = true;
+    BuiltinForm form = BuiltinForm::Call;
 };
 std::span<const BuiltinFunction> BuiltinFunctions() noexcept;
+// The built-in whose routine this is; null for any other routine.
+const BuiltinFunction* FindBuiltin(TMathRoutine::Function routine) noexcept;
 
 // x raised to a non-negative integer power by repeated squaring.
 long double RaiseToInteger(long double x, std::uint64_t exponent);

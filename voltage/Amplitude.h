@@ -11,12 +11,8 @@ inline constexpr unsigned kMaxAmplitude = 100;
 // to 8 bits (300 gives 100, not 44).
 unsigned ClampAmplitude(std::int64_t percent);
 
-// Round to the nearest integer, exact halves to the even neighbour (45.5 → 46,
-// 44.5 → 44), whatever the floating-point rounding mode is.
-double RoundHalfEven(double value);
-
-// The amplitude for a real number typed by the user: rounded half to even and
-// clamped. Throws VoltageError when the value is NaN.
+// The amplitude for a real number typed by the user: rounded half to even
+// (45.5 → 46, 44.5 → 44) and clamped. Throws VoltageError when the value is NaN.
 unsigned AmplitudeFromReal(double percent);
 
 } // namespace ondrix::voltage

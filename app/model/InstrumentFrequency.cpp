@@ -3,7 +3,7 @@
 #include "app/model/Instrument.h"
 #include "app/model/NumberText.h"
 #include "app/model/PromptFormula.h"
-#include "voltage/Amplitude.h"
+#include "common/RoundHalfEven.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,7 +15,7 @@ namespace {
 
 std::int16_t ToneFrequency(long double hertz)
 {
-    const double rounded = voltage::RoundHalfEven(static_cast<double>(std::clamp<long double>(hertz, -1e9L, 1e9L)));
+    const double rounded = common::RoundHalfEven(static_cast<double>(std::clamp<long double>(hertz, -1e9L, 1e9L)));
     return ClampTo<std::int16_t>(static_cast<std::int64_t>(rounded), INT16_MIN, INT16_MAX);
 }
 
@@ -26,7 +26,7 @@ void TInstrument::SetKnobPosition(long double position)
     // Kept within the knob's range, never wrapped.
     if (std::isnan(position)) throw std::domain_error("Frequency is not a number");
     const long double clamped = std::clamp<long double>(position, kMinKnob, kMaxKnob);
-    knob_ = static_cast<int>(voltage::RoundHalfEven(static_cast<double>(clamped)));
+    knob_ = static_cast<int>(common::RoundHalfEven(static_cast<double>(clamped)));
 }
 
 void TInstrument::KnobChanged()
@@ -168,7 +168,7 @@ void TInstrument::SweepTick()
 {
     long double& frequency = FreqVar(TInterfaceId::Audio);
     frequency += sweepStep_;
-    if (voltage::RoundHalfEven(static_cast<double>(frequency)) > sweepEnd_) frequency = sweepStart_;
+    if (common::RoundHalfEven(static_cast<double>(frequency)) > sweepEnd_) frequency = sweepStart_;
     ToneGen1.SetFrequency(ToneFrequency(frequency));
     selected_ = TInterfaceId::Audio;
     activeChecked_ = true;

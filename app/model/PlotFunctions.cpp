@@ -1,12 +1,14 @@
 #include "app/model/PlotFunctions.h"
 
+#include "common/RoundHalfEven.h"
+
 #include <cmath>
 
 namespace ondrix::app {
 
 long double Odd(long double x)
 {
-    const long double nearest = std::nearbyint(x); // the default mode: ties to even
+    const long double nearest = common::RoundHalfEven(x);
     if (!std::isfinite(nearest)) return 0;
     return std::fmod(std::fabs(nearest), 2.0L) == 1 ? 1 : 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/RoundHalfEven.h"
+
 #include <cmath>
 #include <limits>
 
@@ -12,7 +14,7 @@ namespace ondrix::app {
 inline int IntervalForFrequency(long double f)
 {
     if (!(f > 0)) return 0;
-    const long double ms = std::nearbyint(500.0L / f); // halves to even
+    const long double ms = common::RoundHalfEven(500.0L / f);
     if (ms < 1) return 1;
     return ms > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : static_cast<int>(ms);
 }

@@ -9,7 +9,7 @@
 namespace ondrix::app {
 
 TDisplay::TDisplay(QWidget* parent)
-    : QWidget(parent), error_(new TPanel(this)), status_(new TLabel(this)), miniGraph_(new TEasyGraph(this))
+    : QWidget(parent), error_(new TPanel(this)), status_(new TLabel(this)), miniGraph_(new graph::TEasyGraph(this))
 {
     setAutoFillBackground(true);
     QPalette colours = palette();

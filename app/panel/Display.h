@@ -5,7 +5,9 @@
 #include <QWidget>
 #include <functional>
 
+namespace ondrix::graph {
 class TEasyGraph;
+}
 
 namespace ondrix::app {
 
@@ -28,7 +30,7 @@ class TDisplay : public QWidget
     bool ShowingError() const { return status_->isHidden(); }
     const QString& ErrorText() const { return error_->Caption(); }
 
-    TEasyGraph& MiniGraph() const { return *miniGraph_; }
+    graph::TEasyGraph& MiniGraph() const { return *miniGraph_; }
 
     // A click anywhere on the display (text, error or plot).
     std::function<void()> OnClick;
@@ -39,7 +41,7 @@ class TDisplay : public QWidget
   private:
     TPanel* error_;
     TLabel* status_;
-    TEasyGraph* miniGraph_;
+    graph::TEasyGraph* miniGraph_;
 };
 
 } // namespace ondrix::app

@@ -5,6 +5,8 @@
 
 namespace ondrix::app {
 
+using namespace graph;
+
 namespace {
 
 struct TTrace

@@ -4,7 +4,9 @@
 
 #include <functional>
 
+namespace ondrix::graph {
 class TEasyGraph;
+}
 
 namespace ondrix::app {
 
@@ -14,7 +16,7 @@ class TMiniPlot
 {
   public:
     // `outputOn(n)`: output n is on (0 sound, 1 DTR, 2 RTS, 3 parallel port).
-    TMiniPlot(TEasyGraph& graph, std::function<bool(int output)> outputOn);
+    TMiniPlot(graph::TEasyGraph& graph, std::function<bool(int output)> outputOn);
 
     // Its look, no mouse input, the functions odd and timer, the four series.
     void Prepare();
@@ -23,7 +25,7 @@ class TMiniPlot
     void Refresh(tonegen::TTGWave wave);
 
   private:
-    TEasyGraph& graph_;
+    graph::TEasyGraph& graph_;
     std::function<bool(int)> outputOn_;
 };
 

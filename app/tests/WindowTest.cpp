@@ -97,7 +97,7 @@ TEST_F(WindowTest, DisplayShowsTheProductUntilAnInterfaceIsSelected)
     EXPECT_EQ(w.Display().Status(), instrument->StatusText());
     EXPECT_TRUE(w.Display().Status().startsWith("Interface: Audio\r\nAmplitude: 100%\r\nFrequency: 440Hz"));
     EXPECT_EQ(w.Display().MiniGraph().Series().Items(0).Expression(), "timer(0)*(sin(x)*(b*0.75))");
-    const TEGRange range = w.Display().MiniGraph().VisibleRange();
+    const graph::TEGRange range = w.Display().MiniGraph().VisibleRange();
     EXPECT_EQ(range.XMin, 0);
     EXPECT_EQ(range.XMax, 5);
 }

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdlib>
 
+using namespace ondrix::graph;
+
 namespace {
 
 // The front panel's plot functions: every output switched on.

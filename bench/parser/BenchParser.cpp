@@ -5,7 +5,9 @@
 
 #include "parser/ExpressionCompiler.h"
 #include "parser/MDParser.h"
+#ifdef ONDRIX_MACHINE_CODE
 #include "parser/MachineCode.h"
+#endif
 
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -114,6 +116,7 @@ void CompileOndrix(benchmark::State& state, std::string text)
     state.counters["chars"] = static_cast<double>(text.size());
 }
 
+#ifdef ONDRIX_MACHINE_CODE
 // Making native code for an expression already compiled (the parser does
 // this once an expression has been evaluated a few times).
 void CompileNative(benchmark::State& state, const ReferenceFormula* formula)
@@ -125,6 +128,7 @@ void CompileNative(benchmark::State& state, const ReferenceFormula* formula)
         benchmark::DoNotOptimize(
             ondrix::parser::TMachineCode::Compile(compiled->operations, compiled->cells));
 }
+#endif
 
 void CompileMuparser(benchmark::State& state, const ReferenceFormula* formula)
 {
@@ -168,8 +172,10 @@ void RegisterAll()
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("Compile/muparser/" + name).c_str(), CompileMuparser, &formula)
             ->Unit(benchmark::kMicrosecond);
+#ifdef ONDRIX_MACHINE_CODE
         benchmark::RegisterBenchmark(("Compile/native/" + name).c_str(), CompileNative, &formula)
             ->Unit(benchmark::kMicrosecond);
+#endif
     }
     benchmark::RegisterBenchmark("Compile/muparser/setup-only", MuparserSetupOnly)
         ->Unit(benchmark::kMicrosecond);

@@ -6,7 +6,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-using namespace graphtest;
+using namespace ondrix::graph;
+using namespace ondrix::graph::test;
 
 namespace {
 

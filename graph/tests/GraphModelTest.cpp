@@ -7,7 +7,8 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
-using namespace graphtest;
+using namespace ondrix::graph;
+using namespace ondrix::graph::test;
 
 namespace {
 

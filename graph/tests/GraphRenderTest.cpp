@@ -6,9 +6,11 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <stdexcept>
 
-using namespace graphtest;
+using namespace ondrix::graph;
+using namespace ondrix::graph::test;
 
 namespace {
 
@@ -81,6 +83,24 @@ struct QuadrantCase
     std::vector<int> LowerColumns; // columns of y = -5 (row 76)
 };
 
+const char* const QuadrantNames[] = {"All", "First", "Second", "Third", "Fourth", "Right", "Left"};
+
+// Test listings show the case by its quadrant and columns (the default dump
+// would show the bytes of the vectors, heap addresses included).
+void PrintTo(const QuadrantCase& quadrantCase, std::ostream* os)
+{
+    const auto columns = [os](const char* label, const std::vector<int>& span) {
+        *os << label;
+        if (span.empty())
+            *os << "none";
+        else
+            *os << span.front() << ".." << span.back();
+    };
+    *os << QuadrantNames[quadrantCase.Quadrant];
+    columns(", upper columns ", quadrantCase.UpperColumns);
+    columns(", lower columns ", quadrantCase.LowerColumns);
+}
+
 class GraphQuadrant : public ::testing::TestWithParam<QuadrantCase>
 {
 };
@@ -100,8 +120,6 @@ TEST_P(GraphQuadrant, ClipsTheSeriesToItsQuadrant)
     EXPECT_EQ(CountColor(image, Trace), static_cast<int>(GetParam().UpperColumns.size()));
     EXPECT_EQ(CountColor(image, Trace2), static_cast<int>(GetParam().LowerColumns.size()));
 }
-
-const char* const QuadrantNames[] = {"All", "First", "Second", "Third", "Fourth", "Right", "Left"};
 
 INSTANTIATE_TEST_SUITE_P(
     AllQuadrants, GraphQuadrant,

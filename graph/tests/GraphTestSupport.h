@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-namespace graphtest {
+namespace ondrix::graph::test {
 
 // Plain colours that the tests can tell apart in a picture.
 inline constexpr TColor Background = 0xFFFFFF;
@@ -101,4 +101,4 @@ inline std::vector<int> Span(int first, int last)
     return values;
 }
 
-} // namespace graphtest
+} // namespace ondrix::graph::test

@@ -10,6 +10,8 @@
 #include <memory>
 #include <thread>
 
+using namespace ondrix::graph;
+
 namespace {
 
 std::unique_ptr<TEasyGraph> AnimatedGraph(int zoomTime, std::shared_ptr<int> visChanges)

@@ -9,6 +9,7 @@
 #include "parser/ExpressionCompiler.h"
 #include "parser/MDParser.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
@@ -180,6 +181,22 @@ TEST_F(MachineCode, ADomainErrorReturnsTheCellOfTheLastSuccess)
     const long double returned = parser.Value();
     EXPECT_TRUE(parser.CalcError());
     EXPECT_EQ(returned, 12); // the X + 7 of the evaluation at X = 5
+}
+
+TEST(MachineCodeSwitch, TheEnvironmentSwitchesItOff)
+{
+    for (const char* value : {"1", "yes", "00"})
+        EXPECT_TRUE(SwitchesMachineCodeOff(value)) << value;
+    for (const char* value : {static_cast<const char*>(nullptr), "", "0"})
+        EXPECT_FALSE(SwitchesMachineCodeOff(value)) << (value ? value : "unset");
+    // Run with the switch set (as the portable run of these tests is), a formula
+    // evaluated again and again never gets code; without it, it does.
+    const bool off = SwitchesMachineCodeOff(std::getenv(kNoMachineCodeSwitch));
+    EXPECT_EQ(MachineCodeAllowed(), !off);
+    TMDParser parser;
+    const auto compiled = CompileFormula("X*X+1", CompileTables{parser.Variables(), parser.Functions1(),
+                                                                parser.Functions2()});
+    EXPECT_EQ(TMachineCode::Compile(compiled->operations, compiled->cells) == nullptr, off);
 }
 
 } // namespace

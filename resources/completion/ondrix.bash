@@ -4,7 +4,7 @@
 _ondrix_switches=(/? /sine /square /triangle /sawtooth /noise /hide /nobackupvoltage /rms /peak /pp /atom
   /record= /autoquit= /duration= /io= /com= /rts= /dtr= /iomask= /iofreq= /amp= /audiofreq= /atom= /vout=
   /closevol= /a= /b=)
-_ondrix_tone_options=(--freq --note --duration --wave --bits --rate --stereo --am --no-multiplier --envelope
+_ondrix_tone_options=(--freq --note --duration --wave --bits --rate --stereo --am --no-multiplier --envelope --loop
   --out --play --help)
 _ondrix_graph_options=(--png --size --range --xrange --yrange --grid --no-numbers --quadrant --dots
   --maintain-ratio --aspect --zoom-time --print-range --help)

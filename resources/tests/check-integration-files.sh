@@ -33,7 +33,8 @@ appstreamcli validate --no-net --pedantic "$resources"/desktop/*.metainfo.xml >/
 grep -q "<release version=\"$version\"" "$resources"/desktop/*.metainfo.xml ||
   fail "the AppStream data names no release $version (the project's version)"
 mandoc -T lint -W warning "$resources"/man/*.1 || fail "mandoc -T lint found warnings"
-mapfile -t scripts < <(find "$source_dir/scripts" -maxdepth 1 -type f)
+# The shell scripts among the scripts (some are Python).
+mapfile -t scripts < <(grep -lE '^#!.*/(env )?(ba)?sh' "$source_dir"/scripts/* 2>/dev/null)
 shellcheck "${scripts[@]}" "$source_dir"/.ci/run "$resources"/tests/*.sh "$resources"/completion/ondrix.bash ||
   fail "shellcheck found problems"
 

@@ -1,27 +1,10 @@
 #include "voltage/Amplitude.h"
 #include "voltage/VoltageError.h"
 
-#include <cfenv>
 #include <cmath>
 #include <gtest/gtest.h>
 
 using namespace ondrix::voltage;
-
-TEST(RoundHalfEven, RoundsExactHalvesToTheEvenNeighbour)
-{
-    EXPECT_EQ(RoundHalfEven(45.5), 46.0);
-    EXPECT_EQ(RoundHalfEven(44.5), 44.0);
-    EXPECT_EQ(RoundHalfEven(2.5), 2.0);
-    EXPECT_EQ(RoundHalfEven(-2.5), -2.0);
-    EXPECT_EQ(RoundHalfEven(-3.5), -4.0);
-    EXPECT_EQ(RoundHalfEven(44.51), 45.0);
-    EXPECT_EQ(RoundHalfEven(50.0), 50.0);
-    // Independent of the current rounding mode.
-    std::fesetround(FE_UPWARD);
-    const double rounded = RoundHalfEven(44.5);
-    std::fesetround(FE_TONEAREST);
-    EXPECT_EQ(rounded, 44.0);
-}
 
 TEST(Amplitude, UserNumbersAreClampedNeverWrapped)
 {
