@@ -10,6 +10,8 @@
 // values under the pointer.
 #include "graph/EasyGraph.h"
 
+#include "common/QtPlatformChoice.h"
+
 #include <QApplication>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -238,20 +240,15 @@ QString RangeText(const TEGRange& range)
         .arg(number(range.XMin), number(range.XMax), number(range.YMin), number(range.YMax));
 }
 
-bool HasDisplay()
-{
-    return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     const TOptions options = ParseOptions(argc, argv);
     const bool toFile = !options.PngFile.empty();
-    const bool hasDisplay = HasDisplay();
+    const bool hasDisplay = ondrix::common::HasDisplayOrPlatform();
     // A file needs no screen; without a display Qt would otherwise abort.
-    if ((toFile && !std::getenv("QT_QPA_PLATFORM")) || !hasDisplay) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (toFile || !hasDisplay) ondrix::common::UseOffscreenUnlessChosen();
     if (!toFile && !hasDisplay) {
         std::fprintf(stderr,
                      "ondrix-graph: no display to open a window on; use --png FILE to render into a file\n");

@@ -43,7 +43,7 @@ class MissingPort final : public IoPort
   public:
     void Out32(std::uint16_t, std::uint16_t) override
     {
-        throw std::runtime_error("inpout dll failed to load");
+        throw std::runtime_error(kIoPortUnavailableMessage);
     }
     bool Loaded() const override { return false; }
 };

@@ -6,6 +6,9 @@
 
 namespace ondrix::platform {
 
+// The error of every write to a parallel port whose access could not be opened.
+inline constexpr const char* kIoPortUnavailableMessage = "inpout dll failed to load";
+
 // Byte writes to x86 I/O port addresses (the parallel port's data register).
 class IoPort
 {

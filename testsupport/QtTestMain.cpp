@@ -1,3 +1,5 @@
+#include "common/QtPlatformChoice.h"
+
 #include <QApplication>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -5,8 +7,7 @@
 int main(int argc, char** argv)
 {
     // Without a display Qt would abort; tests render offscreen instead.
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ondrix::common::ChooseOffscreenWithoutDisplay();
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();

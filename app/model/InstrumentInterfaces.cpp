@@ -3,18 +3,13 @@
 #include "app/model/Instrument.h"
 #include "app/model/NumberText.h"
 #include "app/model/ToggleInterval.h"
+#include "platform/IoPort.h"
 #include "platform/SystemError.h"
 
 #include <cerrno>
 #include <stdexcept>
 
 namespace ondrix::app {
-
-namespace {
-
-constexpr const char* kIoPortMissing = "inpout dll failed to load";
-
-} // namespace
 
 void TInstrument::SetInterfaceName(TInterfaceId id, const std::string& text)
 {
@@ -153,7 +148,7 @@ void TInstrument::UnloadIoPortAccess()
 
 void TInstrument::Out32(std::uint16_t address, std::uint16_t value)
 {
-    if (!ioPort_) throw std::runtime_error(kIoPortMissing);
+    if (!ioPort_) throw std::runtime_error(platform::kIoPortUnavailableMessage);
     ioPort_->Out32(address, value);
 }
 

@@ -2,6 +2,8 @@
 
 #include "app/model/ErrorReport.h"
 
+#include "common/QtPlatformChoice.h"
+
 #include <cstdlib>
 
 namespace ondrix::app {
@@ -20,8 +22,7 @@ bool OndrixApplication::notify(QObject* receiver, QEvent* event)
 
 void OndrixApplication::ChoosePlatform()
 {
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    common::ChooseOffscreenWithoutDisplay();
 }
 
 } // namespace ondrix::app

@@ -6,6 +6,8 @@
 #include "BenchServices.h"
 #include "app/panel/TOndrix.h"
 
+#include "common/QtPlatformChoice.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -103,8 +105,7 @@ BENCHMARK(BM_AllTogglesAt1ms)->Unit(benchmark::kMillisecond)->Iterations(1)->Use
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    common::ChooseOffscreenWithoutDisplay();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

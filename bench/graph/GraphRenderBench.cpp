@@ -3,6 +3,8 @@
 // and under 5 ms per render.
 #include "graph/EasyGraph.h"
 
+#include "common/QtPlatformChoice.h"
+
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -87,8 +89,7 @@ BENCHMARK(BM_RenderFullHdSteep)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ondrix::common::ChooseOffscreenWithoutDisplay();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
