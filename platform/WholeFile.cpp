@@ -1,5 +1,7 @@
 #include "platform/WholeFile.h"
 
+#include "platform/SafeWrite.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -18,19 +20,6 @@ std::string NextTemporaryName()
     static std::atomic<unsigned long> counter{0};
     return std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" + std::to_string(::gettid()) +
            "-" + std::to_string(counter.fetch_add(1, std::memory_order_relaxed));
-}
-
-bool WriteAll(int fd, std::string_view content)
-{
-    while (!content.empty()) {
-        const ssize_t written = ::write(fd, content.data(), content.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 } // namespace
