@@ -262,6 +262,21 @@ QString RangeText(const TEGRange& range)
         .arg(number(range.XMin), number(range.XMax), number(range.YMin), number(range.YMax));
 }
 
+// Qt ends the program with abort() when it cannot start (a platform plugin
+// that cannot be loaded): that is reported as this program's failure instead.
+QtMessageHandler DefaultMessageHandler = nullptr;
+
+void ReportFatalQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type != QtFatalMsg) {
+        if (DefaultMessageHandler != nullptr) DefaultMessageHandler(type, context, message);
+        return;
+    }
+    std::fprintf(stderr, "ondrix-graph: cannot go on: %s\n", message.toLocal8Bit().constData());
+    std::fflush(stderr);
+    std::_Exit(ExitFailure);
+}
+
 bool HasDisplay()
 {
     return std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
@@ -282,6 +297,7 @@ int main(int argc, char** argv)
         return ExitUsage;
     }
 
+    DefaultMessageHandler = qInstallMessageHandler(ReportFatalQtMessages);
     QApplication app(argc, argv);
     if (toFile) {
         TEasyGraph graph;

@@ -74,10 +74,19 @@ std::uint16_t AtomFromFileName(const std::string& fileName)
     return static_cast<std::uint16_t>(value);
 }
 
-std::optional<AtomRecord> ReadAtom(const std::filesystem::path& dir, std::uint16_t atom)
+// The atom's record; nullopt when there is none (a missing file, or one that
+// is no atom record: a link, a folder, garbage), and then also when it cannot
+// be read, which `why` tells apart.
+std::optional<AtomRecord> ReadAtom(const std::filesystem::path& dir, std::uint16_t atom,
+                                   std::string* why = nullptr)
 {
-    const auto text = wholefile::Read(dir / std::to_string(atom), 64 + GlobalAtoms::kMaxNameLength);
-    if (!text) return std::nullopt;
+    const std::filesystem::path path = dir / std::to_string(atom);
+    const auto text = wholefile::Read(path, 64 + GlobalAtoms::kMaxNameLength);
+    if (!text) {
+        if (errno != ENOENT && errno != ELOOP && errno != EINVAL && why != nullptr)
+            *why = path.string() + ": " + SystemErrorText(errno);
+        return std::nullopt;
+    }
     return Decode(*text);
 }
 
@@ -226,7 +235,13 @@ std::uint16_t GlobalAtoms::Add(const std::string& name, std::string* why)
         const std::uint16_t atom = AtomFromFileName(fileName);
         if (atom == 0) continue;
         used.set(atom - kFirstAtom);
-        auto record = ReadAtom(dir_, atom);
+        std::string unreadable;
+        auto record = ReadAtom(dir_, atom, &unreadable);
+        if (!unreadable.empty()) {
+            // It may hold this very name: adding it again would make a second token.
+            Explain(why, unreadable);
+            return 0;
+        }
         if (!record || !SameName(record->name, name)) continue;
         if (record->references < UINT32_MAX) ++record->references;
         if (wholefile::Replace(dir_, fileName, Encode(*record), kFileMode)) return atom;
@@ -252,10 +267,10 @@ std::uint16_t GlobalAtoms::Add(const std::string& name, std::string* why)
     return 0;
 }
 
-std::string GlobalAtoms::Name(std::uint16_t atom) const
+std::string GlobalAtoms::Name(std::uint16_t atom, std::string* why) const
 {
     if (atom < kFirstAtom) return {};
-    const auto record = ReadAtom(dir_, atom);
+    const auto record = ReadAtom(dir_, atom, why);
     if (!record) return {};
     return record->name.substr(0, kMaxNameLength);
 }
@@ -280,7 +295,7 @@ bool GlobalAtoms::DeleteMatching(std::uint16_t atom, const std::string* name, st
     TableLock lock(dir_, lockWait_, why);
     if (!lock.Held()) return false;
 
-    auto record = ReadAtom(dir_, atom);
+    auto record = ReadAtom(dir_, atom, why);
     if (!record || (name != nullptr && !SameName(record->name, *name))) return false;
     const std::string fileName = std::to_string(atom);
     const bool changed = --record->references == 0

@@ -40,8 +40,9 @@ class GlobalAtoms
     // 0 on failure (bad name, table full, table folder unusable), and why in `why`.
     std::uint16_t Add(const std::string& name, std::string* why = nullptr);
 
-    // The atom's name (at most 255 bytes); "" when there is no such atom.
-    std::string Name(std::uint16_t atom) const;
+    // The atom's name (at most 255 bytes); "" when there is no such atom, or
+    // when it cannot be read (the reason then in `why`).
+    std::string Name(std::uint16_t atom, std::string* why = nullptr) const;
 
     // Drops one reference; false when there is no such atom (`why` untouched)
     // or on failure (the reason in `why`).

@@ -92,7 +92,12 @@ int main(int argc, char** argv)
     if (!ParseAtomNumber(argument, number)) return UsageError("\"" + argument + "\" is not a token number");
     const auto atom = static_cast<std::uint16_t>(number);
     if (command == "name") {
-        const std::string name = atoms.Name(atom);
+        std::string why;
+        const std::string name = atoms.Name(atom, &why);
+        if (!why.empty()) {
+            std::fprintf(stderr, "ondrix-atom: cannot read token %u: %s\n", number, why.c_str());
+            return kUsageError;
+        }
         if (name.empty()) {
             std::fprintf(stderr, "ondrix-atom: there is no token %u\n", number);
             return kNotFound;

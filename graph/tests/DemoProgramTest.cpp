@@ -174,3 +174,20 @@ TEST(DemoProgram, FailedPngWriteKeepsTheOldPicture)
     EXPECT_EQ(old.readAll(), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
 }
+
+TEST(DemoProgram, QtThatCannotStartIsAReportedFailureNotAnAbort)
+{
+    QTemporaryDir dir;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "no-such-platform");
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(ONDRIX_GRAPH_BIN, {"--png", dir.filePath("plot.png"), "x"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString output = QString::fromLocal8Bit(process.readAll());
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(output.contains("ondrix-graph: cannot go on: ")) << output.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("plot.png")));
+}
