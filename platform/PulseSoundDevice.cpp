@@ -1,5 +1,6 @@
 #include "platform/PulseSoundDevice.h"
 
+#include "platform/PulseServerAddress.h"
 #include "platform/WavImage.h"
 
 #include <pulse/pulseaudio.h>
@@ -310,7 +311,7 @@ bool PulseSoundDevice::ConnectContext(std::chrono::milliseconds timeout, std::st
         return false;
     }
     pa_context_set_state_callback(context_, &OnContextStateChange, mainloop_);
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    if (pa_context_connect(context_, PulseServerAddress(), PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         if (error != nullptr) *error = pa_strerror(pa_context_errno(context_));
         DropContext();
         return false;
