@@ -2,6 +2,8 @@
 // FIFOs, sockets, read-only files and the longest names.
 #include "platform/SafeWrite.h"
 
+#include "PortsTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -22,14 +24,6 @@ namespace fs = std::filesystem;
 class SafeWrite : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/ondrix-safewrite-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     static std::string Read(const fs::path& path)
     {
         std::ifstream in(path, std::ios::binary);
@@ -41,7 +35,8 @@ class SafeWrite : public ::testing::Test
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
     }
 
-    fs::path dir;
+    test::TemporaryFolder folder;
+    fs::path dir = folder.Path();
 };
 
 TEST(WriteMethod, FollowsWhatThePathNames)
