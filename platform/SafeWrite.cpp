@@ -70,8 +70,6 @@ bool MayWrite(const std::string& path, const struct stat& info)
     return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
-// A short name that is new in the folder (".ondrix-" and eight letters or
-// digits), so a target name of up to 255 bytes still leaves room for it.
 std::string TemporaryName(const std::string& folder)
 {
     static std::atomic<std::uint64_t> counter{0};
@@ -79,24 +77,12 @@ std::string TemporaryName(const std::string& folder)
     ::clock_gettime(CLOCK_REALTIME, &now);
     std::uint64_t seed = static_cast<std::uint64_t>(now.tv_nsec) ^ (static_cast<std::uint64_t>(::getpid()) << 32) ^
                          (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
-    std::string name = folder + "/.ondrix-";
+    std::string name = folder + "/" + std::string(kTemporaryPrefix);
     for (int i = 0; i < 8; ++i) {
         seed = seed * 6364136223846793005ull + 1442695040888963407ull;
         name += "0123456789abcdefghijklmnopqrstuvwxyz"[(seed >> 33) % 36];
     }
     return name;
-}
-
-int CreateTemporary(const std::string& folder, std::string& name)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = TemporaryName(folder);
-        // 0666 less the umask, as for any new file; O_EXCL never reuses a name.
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    errno = EEXIST;
-    return -1;
 }
 
 void SyncFolder(const std::string& folder)
@@ -111,7 +97,7 @@ WriteOutcome Replace(const std::string& target, std::string_view bytes, const st
 {
     const std::string folder = FolderOf(target);
     std::string temporary;
-    const int fd = CreateTemporary(folder, temporary);
+    const int fd = CreateTemporaryFile(folder, temporary);
     if (fd < 0) return Failure(errno);
     if (existing != nullptr) {
         // The new file takes the place of the old one: same owner (when root
@@ -192,6 +178,17 @@ WriteMethod ChooseWriteMethod(bool exists, mode_t mode)
     if (!exists || S_ISREG(mode)) return WriteMethod::Replace;
     if (S_ISCHR(mode) || S_ISFIFO(mode)) return WriteMethod::InPlace;
     return WriteMethod::Refuse;
+}
+
+int CreateTemporaryFile(const std::string& folder, std::string& path, mode_t mode)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = TemporaryName(folder);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 bool WriteAll(int fd, std::string_view bytes)

@@ -40,4 +40,14 @@ WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes);
 // Writes all bytes to fd, retrying after signals; false with errno set.
 bool WriteAll(int fd, std::string_view bytes);
 
+// The temporary files a write makes beside its target start with this.
+inline constexpr std::string_view kTemporaryPrefix = ".ondrix-";
+
+// Creates a new file in folder under a short unused name (the prefix and
+// eight letters or digits, so that a 255-byte target name still leaves room),
+// opened for writing, mode less the umask; never follows or reuses an
+// existing name. The descriptor, with the file's path in `path`; -1 and errno
+// on failure.
+int CreateTemporaryFile(const std::string& folder, std::string& path, mode_t mode = 0666);
+
 } // namespace ondrix::platform

@@ -90,12 +90,14 @@ TEST_F(GlobalAtomsTest, TableIsUsableByEveryUserAndSurvivesForeignFiles)
     // Garbage, a stale temporary of a dead writer and a symbolic link are not atoms.
     std::ofstream(tableDir / "49999") << "not a record";
     std::ofstream(tableDir / ".tmp-1-1-1") << "1\nhalf written";
+    std::ofstream(tableDir / ".ondrix-abcd1234") << "1\nhalf written";
     std::filesystem::create_symlink(folder.Path() / "elsewhere", tableDir / "50000");
     std::ofstream(folder.Path() / "elsewhere") << "1\nlinked";
     EXPECT_EQ(atoms.Name(49999), "");
     EXPECT_EQ(atoms.Name(50000), "");
     EXPECT_EQ(atoms.Add("y"), atom + 1);
     EXPECT_FALSE(std::filesystem::exists(tableDir / ".tmp-1-1-1"));
+    EXPECT_FALSE(std::filesystem::exists(tableDir / ".ondrix-abcd1234"));
     EXPECT_FALSE(atoms.Delete(50000));
     EXPECT_TRUE(std::filesystem::exists(folder.Path() / "elsewhere"));
 }
