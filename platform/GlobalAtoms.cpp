@@ -19,7 +19,7 @@ namespace ondrix::platform {
 namespace {
 
 // Each atom file reads "<reference count>\n<name>".
-constexpr mode_t kFileMode = 0644;  // everyone reads; changes go through the folder
+constexpr mode_t kFileMode = 0644; // everyone reads; changes go through the folder
 // Every user may add atoms; the sticky bit keeps each user's atoms their own.
 constexpr mode_t kTableMode = 01777;
 constexpr std::size_t kAtomCount = 65536 - GlobalAtoms::kFirstAtom;
@@ -119,7 +119,7 @@ bool EnsureTable(const std::filesystem::path& dir, std::string* why)
     if (fd < 0) {
         Explain(why, dir.string() + ": " +
                          (errno == ENOTDIR || errno == ELOOP ? "not a folder (a link or file is never used)"
-                                                              : SystemErrorText(errno)));
+                                                             : SystemErrorText(errno)));
         return false;
     }
     struct stat info
@@ -132,8 +132,9 @@ bool EnsureTable(const std::filesystem::path& dir, std::string* why)
         const bool open = (info.st_mode & S_IWOTH) != 0 && (info.st_mode & S_ISVTX) == 0;
         if (::fchmod(fd, kTableMode) != 0 && open) {
             usable = false;
-            Explain(why, dir.string() +
-                             ": every user may remove tokens here (no sticky bit) and only its owner can fix it");
+            Explain(why,
+                    dir.string() +
+                        ": every user may remove tokens here (no sticky bit) and only its owner can fix it");
         }
     }
     ::close(fd);

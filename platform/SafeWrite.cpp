@@ -75,7 +75,8 @@ std::string TemporaryName(const std::string& folder)
     static std::atomic<std::uint64_t> counter{0};
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    std::uint64_t seed = static_cast<std::uint64_t>(now.tv_nsec) ^ (static_cast<std::uint64_t>(::getpid()) << 32) ^
+    std::uint64_t seed = static_cast<std::uint64_t>(now.tv_nsec) ^
+                         (static_cast<std::uint64_t>(::getpid()) << 32) ^
                          (counter.fetch_add(1) * 0x9E3779B97F4A7C15ull);
     std::string name = folder + "/" + std::string(kTemporaryPrefix);
     for (int i = 0; i < 8; ++i) {

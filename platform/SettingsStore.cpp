@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -111,7 +111,8 @@ std::optional<std::string> PrivateFolderProblem(const std::filesystem::path& pat
         struct stat info
         {
         };
-        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return Problem(folder, "not a folder");
+        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+            return Problem(folder, "not a folder");
         if (info.st_uid != me && info.st_uid != 0) return Problem(folder, "belongs to another user");
         if (WritableByOthers(info) && (info.st_mode & S_ISVTX) == 0)
             return Problem(folder, "other users may change it (mode " + ModeText(info.st_mode) + ")");

@@ -7,8 +7,8 @@
 #include <chrono>
 #include <fcntl.h>
 #include <fstream>
-#include <sys/file.h>
 #include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

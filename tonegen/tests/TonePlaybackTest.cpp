@@ -6,12 +6,12 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <future>
 #include <iterator>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <sys/wait.h>
@@ -65,7 +65,8 @@ pid_t ServerProcess(const PulseServer& server)
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
         std::ifstream in(entry.path() / "cmdline", std::ios::binary);
         const std::string commandLine{std::istreambuf_iterator<char>(in), {}};
-        if (commandLine.rfind("pulseaudio", 0) == 0 && commandLine.find(server.Directory()) != std::string::npos)
+        if (commandLine.rfind("pulseaudio", 0) == 0 &&
+            commandLine.find(server.Directory()) != std::string::npos)
             return static_cast<pid_t>(std::stol(entry.path().filename().string()));
     }
     return -1;
@@ -85,8 +86,8 @@ PlayRun PlayWhile(int ms, const std::function<void()>& meanwhile)
     char pattern[] = "/tmp/ondrix-play-XXXXXX";
     const int fd = ::mkstemp(pattern);
     ::close(fd);
-    const std::string command =
-        std::string(ONDRIX_TONE_BIN) + " --duration " + std::to_string(ms) + " --play </dev/null 2>" + pattern;
+    const std::string command = std::string(ONDRIX_TONE_BIN) + " --duration " + std::to_string(ms) +
+                                " --play </dev/null 2>" + pattern;
     const auto start = std::chrono::steady_clock::now();
     auto player = std::async(std::launch::async, [&] { return std::system(command.c_str()); });
     std::this_thread::sleep_for(500ms);
