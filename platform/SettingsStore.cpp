@@ -201,6 +201,20 @@ bool VolatileValues::Set(const std::string& name, const std::string& data, std::
     return false;
 }
 
+std::optional<std::string> VolatileValues::FolderProblem() const
+{
+    struct stat info
+    {
+    };
+    if (::lstat(dir_.c_str(), &info) != 0 && errno == ENOENT) {
+        // Not made yet; but a missing folder behind a planted link is a problem.
+        auto problem = PrivateFolderProblem(dir_.parent_path(), false);
+        if (problem && problem->find(SystemErrorText(ENOENT)) != std::string::npos) return std::nullopt;
+        return problem;
+    }
+    return PrivateFolderProblem(dir_, false);
+}
+
 bool VolatileValues::Delete(const std::string& name)
 {
     if (!ValidValueName(name) || PrivateFolderProblem(dir_, false)) return false;

@@ -40,6 +40,11 @@ class VolatileValues
     // order, then other names in byte order. nullopt when there is none.
     std::optional<std::pair<std::string, std::string>> First() const;
 
+    // Why the folder cannot be used (planted link, another owner, open to
+    // others, unreadable), or nullopt when it can or does not exist yet:
+    // First() finding nothing means "no values" only when this is nullopt.
+    std::optional<std::string> FolderProblem() const;
+
     // $XDG_RUNTIME_DIR/Merrow/Ondrix/AtomTable, or
     // /dev/shm/ondrix-<uid>/Merrow/Ondrix/AtomTable when XDG_RUNTIME_DIR is
     // unset or not absolute.

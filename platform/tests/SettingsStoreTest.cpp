@@ -164,6 +164,7 @@ class PlantedRuntimeFolder : public ::testing::Test
         EXPECT_FALSE(values.Set("49152", "booked", &why));
         EXPECT_EQ(values.First(), std::nullopt);
         EXPECT_FALSE(values.Delete("49152"));
+        EXPECT_TRUE(values.FolderProblem()); // "nothing booked" must not pass for success
         return why;
     }
 
@@ -217,8 +218,10 @@ TEST_F(PlantedRuntimeFolder, FolderOfAnotherUserIsRefused)
 TEST_F(PlantedRuntimeFolder, OwnFolderMadeFreshIsUsed)
 {
     VolatileValues values(planted / "Merrow" / "Ondrix" / "AtomTable");
+    EXPECT_EQ(values.FolderProblem(), std::nullopt); // not made yet is no problem
     std::string why;
     EXPECT_TRUE(values.Set("49152", "booked", &why)) << why;
+    EXPECT_EQ(values.FolderProblem(), std::nullopt);
     EXPECT_EQ(ModeOf(planted), 0700u);
 }
 
