@@ -6,22 +6,25 @@ namespace ondrix::graph {
 
 namespace {
 
+// Beyond this distance from zero a span of MaximumSpan can no longer be told
+// apart to a small part of a pixel (long double keeps 64 bits).
+constexpr long double LargestNarrowedCentre = 1e15L;
+
 void LimitSpan(long double& low, long double& high)
 {
     const long double span = high - low;
-    if (std::isinf(span)) {
-        // Ends near the largest numbers: the difference overflows, the centre does not.
-        const long double centre = low / 2 + high / 2;
+    if (std::isinf(span) || span > MaximumSpan) {
+        // Narrowed about the centre, computed from the ends (their difference
+        // may overflow, and moving each end inwards is lost in their rounding).
+        long double centre = low / 2 + high / 2;
+        if ((centre + MaximumSpan / 2) - (centre - MaximumSpan / 2) < MaximumSpan * 0.999L)
+            centre = std::copysign(LargestNarrowedCentre, centre);
         low = centre - MaximumSpan / 2;
         high = centre + MaximumSpan / 2;
     } else if (span < MinimumSpan) {
         const long double grow = (MinimumSpan - span) / 2;
         low -= grow;
         high += grow;
-    } else if (span > MaximumSpan) {
-        const long double shrink = (span - MaximumSpan) / 2;
-        low += shrink;
-        high -= shrink;
     }
 }
 

@@ -18,7 +18,8 @@ struct TRatioRule
 };
 
 // Spans below 0.01 or above 10000 are widened or narrowed symmetrically about
-// their centre; with MaintainRatio the smaller side is widened so that one x
+// their centre (a centre too far out to hold a 10000 wide span exactly is
+// brought in to 1e15); with MaintainRatio the smaller side is widened so that one x
 // unit over one y unit in pixels equals AspectRatio.
 void NormalizeRange(TEGRange& range, const TRatioRule& rule);
 

@@ -9,10 +9,12 @@
 // rectangle, a left click zooms in, and Shift with the left button shows the
 // values under the pointer.
 #include "graph/EasyGraph.h"
+#include "platform/SafeWrite.h"
 
 #include "common/QtPlatformChoice.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -59,7 +61,7 @@ const TColor SeriesColors[] = {clRed,    clBlue,   clYellow, clPurple, clGreen, 
 
 struct TOptions
 {
-    std::string PngFile;
+    std::optional<std::string> PngFile;
     int Width = 640;
     int Height = 480;
     TEGRange Range;
@@ -147,6 +149,7 @@ TOptions ParseOptions(int argc, char** argv)
             std::exit(0);
         } else if (arg == "--png") {
             options.PngFile = value();
+            if (options.PngFile->empty()) Fail("--png: the file name is empty");
         } else if (arg == "--size") {
             const std::string size = value();
             int width = 0, height = 0;
@@ -195,8 +198,9 @@ TOptions ParseOptions(int argc, char** argv)
     return options;
 }
 
-// The graph silently leaves out a formula that does not compile; tell the user why.
-void WarnIfNotCompiling(TMDParser& parser, const TPoints& points)
+// The graph silently leaves out a formula that does not compile; tell the user
+// why. False for such a formula.
+bool WarnIfNotCompiling(TMDParser& parser, const TPoints& points)
 {
     std::string problem;
     try {
@@ -207,9 +211,11 @@ void WarnIfNotCompiling(TMDParser& parser, const TPoints& points)
     if (!problem.empty())
         std::fprintf(stderr, "ondrix-graph: \"%s\" is not drawn: %s\n", points.Expression().c_str(),
                      problem.c_str());
+    return problem.empty();
 }
 
-void Configure(TEasyGraph& graph, const TOptions& options)
+// Sets the graph up from the options; false when formulas were given and none can be drawn.
+bool Configure(TEasyGraph& graph, const TOptions& options)
 {
     graph.SetGridStyle(options.Grid);
     graph.SetNumbHoriz(options.Numbers);
@@ -219,18 +225,38 @@ void Configure(TEasyGraph& graph, const TOptions& options)
     graph.SetAspectRatio(options.Aspect);
     graph.SetZoomTime(options.ZoomTime);
     graph.BeginUpdate();
+    std::size_t drawable = 0;
     for (std::size_t i = 0; i < options.Expressions.size(); ++i) {
         graph.Series().Add();
         TPoints& points = graph.Series().Items(graph.Series().Count() - 1);
         points.SetColor(SeriesColors[i % std::size(SeriesColors)]);
         points.SetStyle(options.Dots ? egdDots : egdLine);
         points.SetExpression(options.Expressions[i]);
-        WarnIfNotCompiling(graph.Parser(), points);
+        if (WarnIfNotCompiling(graph.Parser(), points)) ++drawable;
     }
     // Sized first: SetVisible renders at once, and with --maintain-ratio that render
     // stores a range widened for the size the graph has at that moment.
     graph.resize(options.Width, options.Height);
     graph.SetVisible(options.Range);
+    return options.Expressions.empty() || drawable > 0;
+}
+
+// The PNG is made in memory and then written whole, so that a full disk or a
+// failing write never leaves a truncated picture in place of the old one.
+bool SavePng(const QImage& image, const std::string& fileName)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        std::fprintf(stderr, "ondrix-graph: cannot make the PNG image\n");
+        return false;
+    }
+    const auto written =
+        ondrix::platform::WriteFileSafely(fileName, std::string_view(png.constData(), png.size()));
+    if (!written)
+        std::fprintf(stderr, "ondrix-graph: cannot write %s: %s\n", fileName.c_str(), written.reason.c_str());
+    return static_cast<bool>(written);
 }
 
 QString RangeText(const TEGRange& range)
@@ -240,12 +266,27 @@ QString RangeText(const TEGRange& range)
         .arg(number(range.XMin), number(range.XMax), number(range.YMin), number(range.YMax));
 }
 
+// Qt ends the program with abort() when it cannot start (a platform plugin
+// that cannot be loaded): that is reported as this program's failure instead.
+QtMessageHandler DefaultMessageHandler = nullptr;
+
+void ReportFatalQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type != QtFatalMsg) {
+        if (DefaultMessageHandler != nullptr) DefaultMessageHandler(type, context, message);
+        return;
+    }
+    std::fprintf(stderr, "ondrix-graph: cannot go on: %s\n", message.toLocal8Bit().constData());
+    std::fflush(stderr);
+    std::_Exit(ExitFailure);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const TOptions options = ParseOptions(argc, argv);
-    const bool toFile = !options.PngFile.empty();
+    const bool toFile = options.PngFile.has_value();
     const bool hasDisplay = ondrix::common::HasDisplayOrPlatform();
     // A file needs no screen; without a display Qt would otherwise abort.
     if (toFile || !hasDisplay) ondrix::common::UseOffscreenUnlessChosen();
@@ -255,17 +296,14 @@ int main(int argc, char** argv)
         return ExitUsage;
     }
 
+    DefaultMessageHandler = qInstallMessageHandler(ReportFatalQtMessages);
     QApplication app(argc, argv);
     if (toFile) {
         TEasyGraph graph;
-        Configure(graph, options);
+        if (!Configure(graph, options)) return ExitFailure; // nothing worth a picture
         graph.EndUpdate();
         graph.Render();
-        if (!graph.BackBuffer().save(QString::fromStdString(options.PngFile), "PNG")) {
-            std::fprintf(stderr, "ondrix-graph: cannot write %s\n", options.PngFile.c_str());
-            return ExitFailure;
-        }
-        return 0;
+        return SavePng(graph.BackBuffer(), *options.PngFile) ? 0 : ExitFailure;
     }
 
     QWidget window;
@@ -282,10 +320,11 @@ int main(int argc, char** argv)
             std::fflush(stdout);
         }
     });
-    Configure(*graph, options);
+    const bool drawable = Configure(*graph, options);
     layout->addWidget(graph);
     window.resize(options.Width, options.Height);
     graph->EndUpdate();
     window.show();
-    return app.exec();
+    const int status = app.exec();
+    return drawable ? status : ExitFailure;
 }

@@ -1,5 +1,7 @@
 #include "platform/MasterVolume.h"
 
+#include "platform/PulseServerAddress.h"
+
 #include <pulse/pulseaudio.h>
 
 #include <chrono>
@@ -44,7 +46,7 @@ class PulseConnection
         context_ = pa_context_new(pa_mainloop_get_api(loop_), "Ondrix");
         if (!context_) return;
         // A desktop always has its server running; never start one behind the user's back.
-        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return;
+        if (pa_context_connect(context_, PulseServerAddress(), PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return;
         while (Step()) {
             const pa_context_state_t state = pa_context_get_state(context_);
             if (state == PA_CONTEXT_READY) {

@@ -1,5 +1,6 @@
 #include "platform/PulseSoundDevice.h"
 
+#include "platform/PulseServerAddress.h"
 #include "platform/WavImage.h"
 
 #include <pulse/pulseaudio.h>
@@ -19,6 +20,9 @@ constexpr pa_usec_t kRequestSize = 10 * PA_USEC_PER_MSEC;
 // After the drain: how long the sink may still hold the sound's tail.
 constexpr pa_usec_t kLongestPlayOut = 2 * PA_USEC_PER_SEC;
 constexpr pa_usec_t kPlayOutMargin = 5 * PA_USEC_PER_MSEC;
+// A synchronous play gives up this long after the sound should have ended:
+// the server has stopped taking data (frozen, or stopped by a debugger).
+constexpr pa_usec_t kSyncPlayGrace = 4 * PA_USEC_PER_SEC;
 
 std::optional<pa_sample_format_t> PulseFormat(SampleEncoding encoding)
 {
@@ -219,6 +223,8 @@ struct PulseSoundDevice::Sound
         if (ended) return;
         ended = true;
         failed = failure;
+        // Kept for a Sync play, which may find the sound already released.
+        device->lastEnded_ = {serial, failure};
         pa_threaded_mainloop_signal(device->mainloop_, 0);
         pa_mainloop_api_once(pa_threaded_mainloop_get_api(device->mainloop_), &ReleaseEnded, device);
     }
@@ -255,7 +261,8 @@ class MainloopLock
     pa_threaded_mainloop* mainloop_;
 };
 
-struct ConnectWait
+// A wait on the mainloop that a timer may cut short.
+struct DeadlineWait
 {
     pa_threaded_mainloop* mainloop = nullptr;
     bool timedOut = false;
@@ -266,9 +273,9 @@ void OnContextStateChange(pa_context*, void* userdata)
     pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(userdata), 0);
 }
 
-void OnConnectTimeout(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* userdata)
+void OnDeadline(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* userdata)
 {
-    auto* wait = static_cast<ConnectWait*>(userdata);
+    auto* wait = static_cast<DeadlineWait*>(userdata);
     wait->timedOut = true;
     pa_threaded_mainloop_signal(wait->mainloop, 0);
 }
@@ -305,14 +312,14 @@ bool PulseSoundDevice::ConnectContext(std::chrono::milliseconds timeout, std::st
         return false;
     }
     pa_context_set_state_callback(context_, &OnContextStateChange, mainloop_);
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+    if (pa_context_connect(context_, PulseServerAddress(), PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
         if (error != nullptr) *error = pa_strerror(pa_context_errno(context_));
         DropContext();
         return false;
     }
-    ConnectWait wait{mainloop_, false};
+    DeadlineWait wait{mainloop_, false};
     const auto usec = static_cast<pa_usec_t>(std::chrono::microseconds(timeout).count());
-    pa_time_event* timer = pa_context_rttime_new(context_, pa_rtclock_now() + usec, &OnConnectTimeout, &wait);
+    pa_time_event* timer = pa_context_rttime_new(context_, pa_rtclock_now() + usec, &OnDeadline, &wait);
     pa_context_state_t state = pa_context_get_state(context_);
     while (state != PA_CONTEXT_READY && PA_CONTEXT_IS_GOOD(state) && !wait.timedOut) {
         pa_threaded_mainloop_wait(mainloop_);
@@ -391,16 +398,22 @@ bool PulseSoundDevice::Play(const std::uint8_t* image, std::size_t size, PlayMod
     if (mode != PlayMode::Sync) return true;
 
     // Wait until this sound has been played out, or until another thread
-    // stops or replaces it.
+    // stops or replaces it, but not for ever on a server that stopped working.
     const std::uint64_t serial = sound_->serial;
-    while (sound_ != nullptr && sound_->serial == serial && !sound_->ended)
+    const pa_usec_t length = wav->frames * PA_USEC_PER_SEC / std::max<std::uint32_t>(wav->sampleRate, 1);
+    DeadlineWait wait{mainloop_, false};
+    pa_time_event* timer =
+        pa_context_rttime_new(context_, pa_rtclock_now() + length + kSyncPlayGrace, &OnDeadline, &wait);
+    while (sound_ != nullptr && sound_->serial == serial && !sound_->ended && !wait.timedOut)
         pa_threaded_mainloop_wait(mainloop_);
+    if (timer != nullptr) pa_threaded_mainloop_get_api(mainloop_)->time_free(timer);
     if (sound_ != nullptr && sound_->serial == serial) {
-        const bool played = !sound_->failed;
+        const bool played = sound_->ended && !sound_->failed;
         sound_.reset();
         return played;
     }
-    return true;
+    // Released already: after its end (failed or not), or stopped by another thread.
+    return lastEnded_.serial != serial || !lastEnded_.failed;
 }
 
 void PulseSoundDevice::StopLocked()

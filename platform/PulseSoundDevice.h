@@ -52,6 +52,12 @@ class PulseSoundDevice final : public SoundDevice
     pa_context* context_ = nullptr;
     std::unique_ptr<Sound> sound_; // the sound playing now, if any
     std::uint64_t nextSerial_ = 1; // tells sounds apart while a Sync play waits
+    struct EndedSound
+    {
+        std::uint64_t serial = 0;
+        bool failed = false;
+    };
+    EndedSound lastEnded_; // the sound that ended last (lock held)
     std::atomic<std::uint32_t> volume_ = 0xFFFFFFFFu;
 };
 

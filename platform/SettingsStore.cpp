@@ -1,10 +1,12 @@
 #include "platform/SettingsStore.h"
 
+#include "platform/SystemError.h"
 #include "platform/WholeFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <pwd.h>
@@ -28,6 +30,13 @@ std::optional<std::filesystem::path> AbsoluteEnvironmentPath(const char* variabl
     return std::filesystem::path(value);
 }
 
+std::string ModeText(mode_t mode)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & 07777));
+    return text;
+}
+
 std::filesystem::path HomeDirectory()
 {
     if (auto home = AbsoluteEnvironmentPath("HOME")) return *home;
@@ -35,42 +44,81 @@ std::filesystem::path HomeDirectory()
     return "/";
 }
 
-// Creates every missing folder of path with the given mode (umask aside).
-bool CreateFolders(const std::filesystem::path& path, mode_t mode)
+// Creates one folder with exactly the given mode (umask aside); true when it
+// was made or is there already.
+bool MakeFolder(const std::filesystem::path& path, mode_t mode)
 {
-    std::filesystem::path partial;
-    for (const auto& part : path) {
-        partial /= part;
-        if (::mkdir(partial.c_str(), mode) == 0) {
-            ::chmod(partial.c_str(), mode);
-        } else if (errno != EEXIST) {
-            return false;
-        }
-    }
-    struct stat info
-    {
-    };
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    if (::mkdir(path.c_str(), mode) != 0) return errno == EEXIST;
+    ::chmod(path.c_str(), mode);
+    return true;
 }
 
-// A folder whose entries only this user (or root) can add, rename or remove:
-// it and every folder above it belong to this user or root and are not
-// writable by others unless sticky. This refuses, for example, a folder that
-// another user made in /dev/shm under our name.
-bool PrivatelyHeld(const std::filesystem::path& path)
+std::string Problem(const std::filesystem::path& path, const std::string& what)
 {
+    return path.string() + ": " + what;
+}
+
+bool WritableByOthers(const struct stat& info)
+{
+    return (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+// Why a folder cannot hold private values, or nullopt when it can: only this
+// user (or root) can add, rename or remove entries in it. Walked from the top,
+// making missing folders (mode 0700) when `create` is set, so that nothing is
+// made inside a folder another user controls. A symbolic link on the way is
+// followed only when it belongs to this user or root and lies in a folder
+// nobody else can write: a link planted in a shared folder such as /dev/shm
+// is refused. Every folder reached must belong to this user or root and be
+// closed to others (or sticky, as /tmp); the last one must be this user's
+// own and closed to others.
+std::optional<std::string> PrivateFolderProblem(const std::filesystem::path& path, bool create)
+{
+    const uid_t me = ::getuid();
+    std::filesystem::path partial;
+    for (const auto& part : path) {
+        const std::filesystem::path parent = partial;
+        partial /= part;
+        struct stat entry
+        {
+        };
+        if (::lstat(partial.c_str(), &entry) != 0 && errno == ENOENT && create) {
+            if (!MakeFolder(partial, kFolderMode)) return Problem(partial, SystemErrorText(errno));
+        }
+        if (::lstat(partial.c_str(), &entry) != 0) return Problem(partial, SystemErrorText(errno));
+        if (S_ISLNK(entry.st_mode)) {
+            struct stat container
+            {
+            };
+            if (::stat(parent.c_str(), &container) != 0 || WritableByOthers(container) ||
+                (entry.st_uid != me && entry.st_uid != 0))
+                return Problem(partial, "a symbolic link another user could have made; not followed");
+        }
+        struct stat folder
+        {
+        };
+        if (::stat(partial.c_str(), &folder) != 0) return Problem(partial, SystemErrorText(errno));
+        if (!S_ISDIR(folder.st_mode)) return Problem(partial, "not a folder");
+        if (folder.st_uid != me && folder.st_uid != 0) return Problem(partial, "belongs to another user");
+        if (WritableByOthers(folder) && (folder.st_mode & S_ISVTX) == 0)
+            return Problem(partial, "other users may change it (mode " + ModeText(folder.st_mode) + ")");
+    }
+    // Where the links lead: the same rules for every folder above the target.
     std::error_code error;
     const std::filesystem::path real = std::filesystem::canonical(path, error);
-    if (error) return false;
-    const uid_t me = ::getuid();
+    if (error) return Problem(path, error.message());
     for (std::filesystem::path folder = real;; folder = folder.parent_path()) {
         struct stat info
         {
         };
-        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-        if (info.st_uid != me && info.st_uid != 0) return false;
-        if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0 && (info.st_mode & S_ISVTX) == 0) return false;
-        if (folder == folder.root_path()) return true;
+        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+            return Problem(folder, "not a folder");
+        if (info.st_uid != me && info.st_uid != 0) return Problem(folder, "belongs to another user");
+        if (WritableByOthers(info) && (info.st_mode & S_ISVTX) == 0)
+            return Problem(folder, "other users may change it (mode " + ModeText(info.st_mode) + ")");
+        if (folder == real && (info.st_uid != me || WritableByOthers(info)))
+            return Problem(folder, "not a private folder of this user (mode " + ModeText(info.st_mode) + ")");
+        if (folder == folder.root_path()) return std::nullopt;
     }
 }
 
@@ -112,7 +160,20 @@ std::filesystem::path SettingsDirectory()
 
 bool EnsureSettingsDirectory()
 {
-    return CreateFolders(SettingsDirectory(), kFolderMode);
+    // Only the program's own folders are made, under a base the user has: a
+    // mistyped HOME or XDG_CONFIG_HOME must not grow a folder chain anywhere.
+    const std::filesystem::path settings = SettingsDirectory();
+    const std::filesystem::path config = settings.parent_path().parent_path();
+    std::error_code error;
+    if (!std::filesystem::is_directory(config, error)) {
+        const bool configUnderHome = !AbsoluteEnvironmentPath("XDG_CONFIG_HOME");
+        if (!configUnderHome || !std::filesystem::is_directory(config.parent_path(), error) ||
+            !MakeFolder(config, kFolderMode))
+            return false;
+    }
+    for (const std::filesystem::path& folder : {settings.parent_path(), settings})
+        if (!MakeFolder(folder, kFolderMode)) return false;
+    return std::filesystem::is_directory(settings, error);
 }
 
 VolatileValues::VolatileValues(std::filesystem::path dir) : dir_(std::move(dir)) {}
@@ -125,22 +186,44 @@ std::filesystem::path VolatileValues::DefaultAtomTableDirectory()
     return base / "Merrow" / "Ondrix" / "AtomTable";
 }
 
-bool VolatileValues::Set(const std::string& name, const std::string& data)
+bool VolatileValues::Set(const std::string& name, const std::string& data, std::string* why)
 {
-    if (!ValidValueName(name)) return false;
-    if (!CreateFolders(dir_, kFolderMode) || !PrivatelyHeld(dir_)) return false;
-    return wholefile::Replace(dir_, name, data, kValueMode);
+    if (!ValidValueName(name)) {
+        if (why != nullptr) *why = "\"" + name + "\" is not a value name";
+        return false;
+    }
+    if (auto problem = PrivateFolderProblem(dir_, true)) {
+        if (why != nullptr) *why = std::move(*problem);
+        return false;
+    }
+    if (wholefile::Replace(dir_, name, data, kValueMode)) return true;
+    if (why != nullptr) *why = Problem(dir_ / name, SystemErrorText(errno));
+    return false;
+}
+
+std::optional<std::string> VolatileValues::FolderProblem() const
+{
+    struct stat info
+    {
+    };
+    if (::lstat(dir_.c_str(), &info) != 0 && errno == ENOENT) {
+        // Not made yet; but a missing folder behind a planted link is a problem.
+        auto problem = PrivateFolderProblem(dir_.parent_path(), false);
+        if (problem && problem->find(SystemErrorText(ENOENT)) != std::string::npos) return std::nullopt;
+        return problem;
+    }
+    return PrivateFolderProblem(dir_, false);
 }
 
 bool VolatileValues::Delete(const std::string& name)
 {
-    if (!ValidValueName(name) || !PrivatelyHeld(dir_)) return false;
+    if (!ValidValueName(name) || PrivateFolderProblem(dir_, false)) return false;
     return ::unlink((dir_ / name).c_str()) == 0;
 }
 
 std::optional<std::pair<std::string, std::string>> VolatileValues::First() const
 {
-    if (!PrivatelyHeld(dir_)) return std::nullopt;
+    if (PrivateFolderProblem(dir_, false)) return std::nullopt;
     std::vector<ValueOrder> names;
     const std::time_t now = std::time(nullptr);
     std::error_code error;

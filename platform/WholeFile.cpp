@@ -1,7 +1,8 @@
 #include "platform/WholeFile.h"
 
+#include "platform/SafeWrite.h"
+
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
@@ -9,58 +10,27 @@
 #include <unistd.h>
 
 namespace ondrix::platform::wholefile {
-namespace {
-
-constexpr std::string_view kTemporaryPrefix = ".tmp-";
-
-std::string NextTemporaryName()
-{
-    static std::atomic<unsigned long> counter{0};
-    return std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-" + std::to_string(::gettid()) +
-           "-" + std::to_string(counter.fetch_add(1, std::memory_order_relaxed));
-}
-
-bool WriteAll(int fd, std::string_view content)
-{
-    while (!content.empty()) {
-        const ssize_t written = ::write(fd, content.data(), content.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        content.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-} // namespace
 
 bool IsTemporaryName(std::string_view name)
 {
-    return name.starts_with(kTemporaryPrefix);
+    // ".tmp-" was the prefix of earlier versions, whose files may still be about.
+    return name.starts_with(kTemporaryPrefix) || name.starts_with(".tmp-");
 }
 
 std::optional<std::filesystem::path> WriteTemporary(const std::filesystem::path& dir,
                                                     std::string_view content, mode_t mode)
 {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::filesystem::path path = dir / NextTemporaryName();
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-        if (fd < 0) {
-            if (errno == EEXIST) continue; // left behind by an earlier process with our pid
-            return std::nullopt;
-        }
-        const bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, content);
-        const int writeError = errno;
-        if (::close(fd) != 0 || !ok) {
-            ::unlink(path.c_str());
-            errno = ok ? EIO : writeError;
-            return std::nullopt;
-        }
-        return path;
+    std::string path;
+    const int fd = CreateTemporaryFile(dir.string(), path, mode);
+    if (fd < 0) return std::nullopt;
+    const bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, content);
+    const int writeError = errno;
+    if (::close(fd) != 0 || !ok) {
+        ::unlink(path.c_str());
+        errno = ok ? EIO : writeError;
+        return std::nullopt;
     }
-    errno = EEXIST;
-    return std::nullopt;
+    return path;
 }
 
 bool Replace(const std::filesystem::path& dir, const std::string& name, std::string_view content, mode_t mode)

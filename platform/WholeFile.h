@@ -6,11 +6,13 @@
 #include <string_view>
 #include <sys/types.h>
 
-// Small files that are always seen whole: written to a hidden temporary file
-// beside the target and then renamed or linked into place.
+// Small files of the program's own tables that are always seen whole: written
+// to a temporary file beside the target (made as the safe write makes its
+// own, with an exact mode) and then renamed or linked into place.
 namespace ondrix::platform::wholefile {
 
-// True for the names of the temporary files made here (".tmp-...").
+// True for the names of the temporary files made here (the safe write's
+// temporaries; ".tmp-..." from earlier versions).
 bool IsTemporaryName(std::string_view name);
 
 // Writes content to a new, uniquely named temporary file in dir with the given

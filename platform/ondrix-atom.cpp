@@ -2,9 +2,11 @@
 // "ondrix /atom=N" waits for, so that a shell script can stop a running copy.
 #include "platform/GlobalAtoms.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -48,6 +50,14 @@ bool ParseAtomNumber(std::string_view text, unsigned& value)
     return error == std::errc() && rest == text.data() + text.size() && value <= 65535;
 }
 
+// A script must not take a lost answer for a token's number or name.
+int Flushed()
+{
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return 0;
+    std::fprintf(stderr, "ondrix-atom: cannot write the answer: %s\n", std::strerror(errno));
+    return kUsageError;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -65,14 +75,15 @@ int main(int argc, char** argv)
     if (command == "add") {
         if (argument.empty() || argument.size() > GlobalAtoms::kMaxNameLength)
             return UsageError("a token name has 1 to 255 bytes");
-        const std::uint16_t atom = atoms.Add(argument);
+        std::string why;
+        const std::uint16_t atom = atoms.Add(argument, &why);
         if (atom == 0) {
-            std::fprintf(stderr, "ondrix-atom: cannot add \"%s\" in %s (table full or not writable)\n",
-                         argument.c_str(), atoms.Directory().c_str());
+            std::fprintf(stderr, "ondrix-atom: cannot add \"%s\" in %s: %s\n", argument.c_str(),
+                         atoms.Directory().c_str(), why.c_str());
             return kUsageError;
         }
         std::printf("%u\n", static_cast<unsigned>(atom));
-        return 0;
+        return Flushed();
     }
     if (command != "name" && command != "delete")
         return UsageError("unknown command \"" + std::string(command) + "\"");
@@ -81,15 +92,25 @@ int main(int argc, char** argv)
     if (!ParseAtomNumber(argument, number)) return UsageError("\"" + argument + "\" is not a token number");
     const auto atom = static_cast<std::uint16_t>(number);
     if (command == "name") {
-        const std::string name = atoms.Name(atom);
+        std::string why;
+        const std::string name = atoms.Name(atom, &why);
+        if (!why.empty()) {
+            std::fprintf(stderr, "ondrix-atom: cannot read token %u: %s\n", number, why.c_str());
+            return kUsageError;
+        }
         if (name.empty()) {
             std::fprintf(stderr, "ondrix-atom: there is no token %u\n", number);
             return kNotFound;
         }
         std::printf("%s\n", name.c_str());
-        return 0;
+        return Flushed();
     }
-    if (!atoms.Delete(atom)) {
+    std::string why;
+    if (!atoms.Delete(atom, &why)) {
+        if (!why.empty()) {
+            std::fprintf(stderr, "ondrix-atom: cannot delete token %u: %s\n", number, why.c_str());
+            return kUsageError;
+        }
         std::fprintf(stderr, "ondrix-atom: there is no token %u\n", number);
         return kNotFound;
     }

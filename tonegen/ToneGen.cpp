@@ -1,12 +1,12 @@
 #include "tonegen/ToneGen.h"
 
 #include "platform/SoundDevice.h"
-#include "tonegen/AtomicFile.h"
 #include "tonegen/NoteParser.h"
 #include "tonegen/Synthesis.h"
 #include "tonegen/WaveHeader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -338,10 +338,14 @@ void TToneGen::SetAMParameter(TTGAMLevel level, std::int16_t amplitude, TTGWave 
     waveDirty_ = true;
 }
 
-bool TToneGen::ExportFile(const std::string& fileName) const
+platform::WriteOutcome TToneGen::ExportFile(const std::string& fileName) const
 {
-    if (!image_) return false;
-    return WriteFileAtomically(fileName, image_.get(), imageSize_);
+    if (!image_) {
+        errno = ENODATA;
+        return {ENODATA, "no tone has been made yet"};
+    }
+    return platform::WriteFileSafely(
+        fileName, std::string_view(reinterpret_cast<const char*>(image_.get()), imageSize_));
 }
 
 std::int32_t TToneGen::SetNote(std::string_view note)

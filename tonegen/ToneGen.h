@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/SafeWrite.h"
 #include "tonegen/ToneTypes.h"
 
 #include <array>
@@ -129,8 +130,9 @@ class TToneGen
     // null when there is none. Valid until the next generation.
     const std::uint8_t* GetLoopBuffer() const { return loopImage_.get(); }
     std::size_t LoopImageSize() const { return loopImageSize_; }
-    // Writes the current image to a file, whole or not at all.
-    bool ExportFile(const std::string& fileName) const;
+    // Writes the current image to a file, whole or not at all (a device or
+    // FIFO is written in place); the outcome says why it failed.
+    platform::WriteOutcome ExportFile(const std::string& fileName) const;
     // Sets Frequency from a note text ("O4A", "<C#", "N48"); 0 when invalid.
     std::int32_t SetNote(std::string_view note);
     // Sets a slot's frequency from a note text; 0 when invalid.

@@ -3,6 +3,7 @@
 // Built twice: ondrix-tone itself, which hands --play over to ondrix-tone-play
 // (ONDRIX_TONE_PLAYER), the same program linked with the sound output.
 
+#include "platform/PulseSoundDevice.h"
 #include "platform/SoundDevice.h"
 #include "tonegen/ToneGen.h"
 
@@ -10,9 +11,11 @@
 #include <cerrno>
 #include <cfloat>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -56,7 +59,8 @@ Options:
   --help                 show this text
 
 Values beyond a setting's range are brought to its nearest limit.
-Exit status: 0 done, 1 the tone could not be made or written, 2 bad option or value.
+Exit status: 0 done, 1 the tone could not be made, written or played, 2 bad option
+or value.
 )";
 
 struct UsageError
@@ -102,6 +106,15 @@ std::int16_t ParseClampedInt(std::string_view text, std::string_view what)
     return static_cast<std::int16_t>(std::clamp<std::int64_t>(value, INT16_MIN, INT16_MAX));
 }
 
+// For a number from_chars found out of range: whether it is too small rather
+// than too large (strtod tells them apart by its result).
+bool IsUnderflow(std::string_view number)
+{
+    const std::string copy(number);
+    const double value = std::strtod(copy.c_str(), nullptr);
+    return std::fabs(value) < 1.0;
+}
+
 float ParseFrequencyFactor(std::string_view text)
 {
     std::string_view number = text;
@@ -111,8 +124,11 @@ float ParseFrequencyFactor(std::string_view text)
         std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::general);
     const bool whole = end == number.data() + number.size() && !number.empty();
     if (error == std::errc::result_out_of_range && whole) {
-        // Too large for a double (tiny values come back as 0 anyway).
-        value = number[0] == '-' ? -DBL_MAX : DBL_MAX;
+        // Beyond a double either way: too large is clamped to the largest
+        // factor, too small (1e-400) is as good as 0.
+        const bool negative = number[0] == '-';
+        value = IsUnderflow(number) ? 0.0 : DBL_MAX;
+        if (negative) value = -value;
     } else if (error != std::errc() || !whole || !std::isfinite(value)) {
         Fail("AM frequency must be a number, not '" + std::string(text) + "'");
     }
@@ -247,7 +263,46 @@ Request ApplyOptions(TToneGen& tone, const std::vector<std::string_view>& args)
     return request;
 }
 
-#ifndef ONDRIX_TONE_PLAYER
+#ifdef ONDRIX_TONE_PLAYER
+// Plays the prepared tone through the sound server and waits for its end.
+// False, with a message, when there is no server or it fails or stops
+// answering during the tone.
+bool PlayToTheEnd(const TToneGen& tone)
+{
+    std::string reason;
+    const auto server = ondrix::platform::PulseSoundDevice::Connect(std::chrono::milliseconds(1500), &reason);
+    if (!server) {
+        std::fprintf(stderr, "ondrix-tone: no sound server reachable (%s); the tone was not played\n",
+                     reason.c_str());
+        return false;
+    }
+    if (!server->Play(tone.GetDataBuffer(), tone.WaveImageSize(), ondrix::platform::PlayMode::Sync)) {
+        std::fputs("ondrix-tone: the sound server failed or stopped answering during the tone\n", stderr);
+        return false;
+    }
+    return true;
+}
+
+// Plays the tone as a seamless loop until one of `endSignals` arrives.
+bool LoopUntilSignal(const std::vector<std::string_view>& args, const sigset_t& endSignals)
+{
+    std::string reason;
+    const auto server = ondrix::platform::PulseSoundDevice::Connect(std::chrono::milliseconds(1500), &reason);
+    if (!server) {
+        std::fprintf(stderr, "ondrix-tone: no sound server reachable (%s); the tone was not played\n",
+                     reason.c_str());
+        return false;
+    }
+    TToneGen tone(server);
+    const Request request = ApplyOptions(tone, args);
+    tone.SetContinuous(true);
+    request.envelope ? tone.PlayADSR() : tone.Play();
+    int signal = 0;
+    sigwait(&endSignals, &signal);
+    tone.Stop();
+    return true;
+}
+#else
 // Playing is left to a sibling program linked with the sound server's client
 // library, so that making files starts as fast as a plain C program.
 int RunPlayer(char** argv)
@@ -275,21 +330,18 @@ int main(int argc, char** argv)
         }
     }
 
-    // Writing a file never touches the sound server.
 #ifdef ONDRIX_TONE_PLAYER
-    const bool loop = std::find(args.begin(), args.end(), "--loop") != args.end();
-    const bool play = loop || std::find(args.begin(), args.end(), "--play") != args.end();
     // A loop ends at a signal, taken by sigwait: blocked before the sound
     // client starts its thread, which inherits the mask.
     sigset_t endSignals;
     sigemptyset(&endSignals);
     for (int signal : {SIGINT, SIGTERM, SIGHUP})
         sigaddset(&endSignals, signal);
-    if (loop) pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
-    TToneGen tone(play ? ondrix::platform::DefaultSoundDevice() : ondrix::platform::SilentSoundDevice());
-#else
-    TToneGen tone(ondrix::platform::SilentSoundDevice());
+    if (std::find(args.begin(), args.end(), "--loop") != args.end())
+        pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
 #endif
+    // Making the tone and writing the file never touch the sound server.
+    TToneGen tone(ondrix::platform::SilentSoundDevice());
     Request request;
     try {
         request = ApplyOptions(tone, args);
@@ -307,29 +359,16 @@ int main(int argc, char** argv)
         std::fputs("ondrix-tone: not enough memory for the tone\n", stderr);
         return kExitFailed;
     }
-    if (request.out && !tone.ExportFile(*request.out)) {
-        const int error = errno;
-        std::fprintf(stderr, "ondrix-tone: cannot write '%s': %s\n", request.out->c_str(),
-                     std::strerror(error));
-        return kExitFailed;
+    if (request.out) {
+        if (const auto written = tone.ExportFile(*request.out); !written) {
+            std::fprintf(stderr, "ondrix-tone: cannot write '%s': %s\n", request.out->c_str(),
+                         written.reason.c_str());
+            return kExitFailed;
+        }
     }
 #ifdef ONDRIX_TONE_PLAYER
-    if (request.loop) {
-        tone.SetContinuous(true);
-        request.envelope ? tone.PlayADSR() : tone.Play();
-        int signal = 0;
-        sigwait(&endSignals, &signal);
-        tone.Stop();
-        return kExitDone;
-    }
+    if (request.loop) return LoopUntilSignal(args, endSignals) ? kExitDone : kExitFailed;
+    if (request.play && !PlayToTheEnd(tone)) return kExitFailed;
 #endif
-    if (request.play) {
-        tone.SetAsync(false);
-        tone.SetLoop(false);
-        if (request.envelope)
-            tone.PlayADSR();
-        else
-            tone.Play();
-    }
     return kExitDone;
 }

@@ -6,6 +6,7 @@
 #include "common/RoundHalfEven.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <stdexcept>
 
@@ -122,7 +123,12 @@ void TInstrument::Record()
 
 void TInstrument::RecordToFile(const std::string& fileName)
 {
-    if (!ToneGen1.ExportFile(fileName)) throw std::runtime_error("WAV File failed");
+    const platform::WriteOutcome written = ToneGen1.ExportFile(fileName);
+    if (written) return;
+    // With nothing to write the message is the plain one; a file that could
+    // not be written says why.
+    if (written.error == ENODATA) throw std::runtime_error("WAV File failed");
+    throw std::runtime_error("WAV File failed: " + written.reason);
 }
 
 bool TInstrument::Sweeping() const

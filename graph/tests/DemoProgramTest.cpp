@@ -2,10 +2,13 @@
 // their errors.
 #include "GraphTestSupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace ondrix::graph;
 using namespace ondrix::graph::test;
@@ -83,11 +86,14 @@ TEST(DemoProgram, ReportsBadUsage)
     for (const QStringList& arguments :
          {QStringList{"--size", "0x10", "--png", "x.png", "x"}, QStringList{"--bogus"},
           QStringList{"--range", "1,2,3"}, QStringList{"--xrange", "1,1"}, QStringList{"--grid", "dotted"},
-          QStringList{"--png"}}) {
+          QStringList{"--png"}, QStringList{"--png", "", "x"}}) {
         run = RunDemo(arguments);
         EXPECT_EQ(run.ExitCode, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(run.Output.startsWith("ondrix-graph: ")) << run.Output.toStdString();
     }
+
+    run = RunDemo({"--png", "", "x"});
+    EXPECT_TRUE(run.Output.contains("the file name is empty")) << run.Output.toStdString();
 
     run = RunDemo({"sin(x)"}); // a window, but no display
     EXPECT_EQ(run.ExitCode, 2);
@@ -113,4 +119,76 @@ TEST(DemoProgram, UnwritablePngFails)
     const RunResult run = RunDemo({"--png", "/nonexistent-dir/plot.png", "x"});
     EXPECT_EQ(run.ExitCode, 1);
     EXPECT_TRUE(run.Output.contains("cannot write")) << run.Output.toStdString();
+}
+
+TEST(DemoProgram, NoDrawableFormulaFailsAndWritesNothing)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("plot.png");
+    const RunResult run = RunDemo({"--png", file, "sin(", "cos("});
+    EXPECT_EQ(run.ExitCode, 1) << run.Output.toStdString();
+    EXPECT_TRUE(run.Output.contains("\"cos(\" is not drawn")) << run.Output.toStdString();
+    EXPECT_FALSE(QFile::exists(file));
+}
+
+TEST(DemoProgram, RangesWiderThanTheLargestSpanStillDraw)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("plot.png");
+    // Narrowed to 10000 wide about 0: the line y = 2500 lies a quarter from the top.
+    const RunResult run = RunDemo({"--png", file, "--size", "103x103", "--no-numbers", "--grid", "none",
+                                   "--xrange", "-1e25,1e25", "--yrange", "-1e25,1e25", "2500"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Output.toStdString();
+    EXPECT_EQ(ColumnsWith(QImage(file), 26, clRed), Span(1, 101));
+
+    const RunResult far = RunDemo({"--png", file, "--size", "103x103", "--no-numbers", "--grid", "none",
+                                   "--xrange", "0,1e30", "--yrange", "-10,10", "5"});
+    ASSERT_EQ(far.ExitCode, 0) << far.Output.toStdString();
+    EXPECT_EQ(ColumnsWith(QImage(file), 26, clRed), Span(1, 101));
+}
+
+TEST(DemoProgram, FailedPngWriteKeepsTheOldPicture)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("plot.png");
+    ASSERT_EQ(RunDemo({"--png", file, "--size", "50x50", "x"}).ExitCode, 0);
+    QFile old(file);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    const QByteArray before = old.readAll();
+    old.close();
+
+    // The folder is made read-only: the new picture cannot be put beside the old one.
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+    const bool root = ::geteuid() == 0;
+    if (!root) {
+        const RunResult run = RunDemo({"--png", file, "--size", "60x60", "x"});
+        EXPECT_EQ(run.ExitCode, 1);
+    }
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    // A read-only picture is refused, also for root.
+    ASSERT_TRUE(QFile::setPermissions(file, QFile::ReadOwner));
+    const RunResult run = RunDemo({"--png", file, "--size", "60x60", "x"});
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_TRUE(run.Output.contains("Permission denied")) << run.Output.toStdString();
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 1);
+}
+
+TEST(DemoProgram, QtThatCannotStartIsAReportedFailureNotAnAbort)
+{
+    QTemporaryDir dir;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "no-such-platform");
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(ONDRIX_GRAPH_BIN, {"--png", dir.filePath("plot.png"), "x"});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString output = QString::fromLocal8Bit(process.readAll());
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(output.contains("ondrix-graph: cannot go on: ")) << output.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath("plot.png")));
 }

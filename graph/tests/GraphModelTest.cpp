@@ -192,6 +192,21 @@ TEST(GraphModel, SpanTooWideToRepresentIsNarrowedAboutItsCentre)
     EXPECT_EQ(range, (TEGRange{-10, -5000, 10, 5000}));
 }
 
+TEST(GraphModel, HugeSpansKeepTheFullMaximumWidth)
+{
+    // Moving each end inwards by (span - 10000) / 2 is lost in their rounding.
+    TEGRange range{-1e25L, 0, 1e25L, 1e30L};
+    NormalizeRange(range, TRatioRule{false, 1, 100, 100});
+    EXPECT_EQ(range.XMin, -5000);
+    EXPECT_EQ(range.XMax, 5000);
+    // A centre of 5e29 cannot carry a 10000 wide span: it is brought in.
+    EXPECT_EQ(range.YMax - range.YMin, 10000);
+    EXPECT_EQ(range.YMin, 1e15L - 5000);
+    range = TEGRange{-1e30L, -1e30L, 0, 0};
+    NormalizeRange(range, TRatioRule{false, 1, 100, 100});
+    EXPECT_EQ(range, (TEGRange{-1e15L - 5000, -1e15L - 5000, -1e15L + 5000, -1e15L + 5000}));
+}
+
 TEST(GraphModel, MaintainRatioWidensTheSmallerSide)
 {
     TEGRange range{-10, -10, 10, 10};

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
 
 namespace ondrix::platform {
 namespace {
@@ -87,6 +90,27 @@ TEST_F(AtomToolTest, UnusableTableIsReportedNotCrashed)
         ONDRIX_ATOM_BIN, {"add", "x"}, {"ONDRIX_ATOM_DIR=" + (folder.Path() / "file" / "atoms").string()});
     EXPECT_EQ(blocked.exitCode, 2);
     EXPECT_NE(blocked.err.find("cannot add \"x\""), std::string::npos) << blocked.err;
+}
+
+TEST_F(AtomToolTest, PlantedLockOrFullOutputIsReported)
+{
+    // Another user's FIFO in place of the lock must not hang every script.
+    ASSERT_EQ(Run({"add", "first"}).exitCode, 0);
+    std::filesystem::remove(tableDir / ".lock");
+    ASSERT_EQ(::mkfifo((tableDir / ".lock").c_str(), 0666), 0);
+    const test::ProcessResult blocked = Run({"add", "second"});
+    EXPECT_EQ(blocked.exitCode, 2);
+    EXPECT_NE(blocked.err.find("not a regular file"), std::string::npos) << blocked.err;
+    const test::ProcessResult deleting = Run({"delete", "49152"});
+    EXPECT_EQ(deleting.exitCode, 2);
+    EXPECT_NE(deleting.err.find("cannot delete token 49152"), std::string::npos) << deleting.err;
+    std::filesystem::remove(tableDir / ".lock");
+
+    // An answer that cannot be written is an error, not a silent success.
+    const int status = std::system(("ONDRIX_ATOM_DIR=" + tableDir.string() + " " + ONDRIX_ATOM_BIN +
+                                    " name 49152 >/dev/full 2>/dev/null")
+                                       .c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
 }
 
 } // namespace

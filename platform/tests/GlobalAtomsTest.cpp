@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
 #include <fstream>
 #include <set>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace ondrix::platform {
 namespace {
@@ -81,19 +85,91 @@ TEST_F(GlobalAtomsTest, TableIsUsableByEveryUserAndSurvivesForeignFiles)
     {
     };
     ASSERT_EQ(::stat(tableDir.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0777u);
+    EXPECT_EQ(info.st_mode & 07777, 01777u); // sticky: users keep off each other's tokens
 
     // Garbage, a stale temporary of a dead writer and a symbolic link are not atoms.
     std::ofstream(tableDir / "49999") << "not a record";
     std::ofstream(tableDir / ".tmp-1-1-1") << "1\nhalf written";
+    std::ofstream(tableDir / ".ondrix-abcd1234") << "1\nhalf written";
     std::filesystem::create_symlink(folder.Path() / "elsewhere", tableDir / "50000");
     std::ofstream(folder.Path() / "elsewhere") << "1\nlinked";
     EXPECT_EQ(atoms.Name(49999), "");
     EXPECT_EQ(atoms.Name(50000), "");
     EXPECT_EQ(atoms.Add("y"), atom + 1);
     EXPECT_FALSE(std::filesystem::exists(tableDir / ".tmp-1-1-1"));
+    EXPECT_FALSE(std::filesystem::exists(tableDir / ".ondrix-abcd1234"));
     EXPECT_FALSE(atoms.Delete(50000));
     EXPECT_TRUE(std::filesystem::exists(folder.Path() / "elsewhere"));
+}
+
+TEST_F(GlobalAtomsTest, PlantedLockFilesAreRefusedWithoutWaiting)
+{
+    ASSERT_NE(atoms.Add("first"), 0);
+    const auto lock = tableDir / ".lock";
+    std::string why;
+
+    // A FIFO would block an open for reading until someone writes.
+    std::filesystem::remove(lock);
+    ASSERT_EQ(::mkfifo(lock.c_str(), 0666), 0);
+    EXPECT_EQ(atoms.Add("second", &why), 0);
+    EXPECT_NE(why.find("not a regular file"), std::string::npos) << why;
+    EXPECT_FALSE(atoms.Delete(0xC000, &why));
+
+    // A link is never followed to some other file.
+    std::filesystem::remove(lock);
+    std::ofstream(folder.Path() / "elsewhere") << "";
+    std::filesystem::create_symlink(folder.Path() / "elsewhere", lock);
+    why.clear();
+    EXPECT_EQ(atoms.Add("second", &why), 0);
+    EXPECT_NE(why.find(".lock"), std::string::npos) << why;
+    EXPECT_EQ(atoms.Name(0xC000), "first");
+}
+
+TEST_F(GlobalAtomsTest, LockHeldTooLongIsReportedNotWaitedFor)
+{
+    GlobalAtoms impatient(tableDir, std::chrono::milliseconds(200));
+    ASSERT_NE(impatient.Add("first"), 0);
+    const int holder = ::open((tableDir / ".lock").c_str(), O_RDONLY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    std::string why;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(impatient.Add("second", &why), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_NE(why.find("stays locked by another process"), std::string::npos) << why;
+    EXPECT_FALSE(impatient.Delete(0xC000, &why));
+    ::close(holder);
+    EXPECT_TRUE(impatient.Delete(0xC000));
+}
+
+TEST_F(GlobalAtomsTest, TableWithoutTheStickyBitGetsItFromItsOwner)
+{
+    std::filesystem::create_directory(tableDir);
+    ASSERT_EQ(::chmod(tableDir.c_str(), 0777), 0);
+    ASSERT_NE(atoms.Add("x"), 0);
+    struct stat info
+    {
+    };
+    ASSERT_EQ(::stat(tableDir.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 01777u);
+
+    // A link in place of the table is not used.
+    std::filesystem::create_directory_symlink(tableDir, folder.Path() / "link");
+    std::string why;
+    EXPECT_EQ(GlobalAtoms(folder.Path() / "link").Add("y", &why), 0);
+    EXPECT_NE(why.find("not a folder"), std::string::npos) << why;
+}
+
+TEST_F(GlobalAtomsTest, DeleteIfNamedSparesANumberGivenToAnotherName)
+{
+    // A booking noted "old job" under this number; the number was freed and reused.
+    const std::uint16_t atom = atoms.Add("old job");
+    ASSERT_TRUE(atoms.Delete(atom));
+    ASSERT_EQ(atoms.Add("new job"), atom);
+    EXPECT_FALSE(atoms.DeleteIfNamed(atom, "old job"));
+    EXPECT_EQ(atoms.Name(atom), "new job");
+    EXPECT_TRUE(atoms.DeleteIfNamed(atom, "NEW JOB")); // names compare without letter case
+    EXPECT_EQ(atoms.Name(atom), "");
 }
 
 TEST(GlobalAtomsDefaults, DirectoryIsOnSharedMemoryUnlessOverridden)

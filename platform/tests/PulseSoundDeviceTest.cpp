@@ -7,6 +7,7 @@
 // latency of a sound's start. Tones whose length is measured therefore begin
 // with 20 ms of silence.
 #include "platform/PulseSoundDevice.h"
+#include "platform/PulseServerAddress.h"
 
 #include "SoundTestImages.h"
 #include "testsupport/PulseServer.h"
@@ -399,6 +400,30 @@ TEST(SoundDeviceFallbackTest, WithoutAServerASilentDeviceStandsInAndSaysSoOnce)
     EXPECT_TRUE(device->GetVolume(word));
     EXPECT_EQ(word, 0x1234'5678u);
     std::filesystem::remove_all(pattern);
+}
+
+TEST(PulseServerAddress, MissingHomeIsNeverCreatedByTheServerSearch)
+{
+    char pattern[] = "/tmp/ondrix-no-home-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string home = std::string(pattern) + "/nonexistent/home";
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
+    for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "PULSE_SERVER", "PULSE_RUNTIME_PATH"}) {
+        const char* old = std::getenv(name);
+        saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        unsetenv(name);
+    }
+    setenv("HOME", home.c_str(), 1);
+    EXPECT_STREQ(PulseServerAddress(), "unix:/var/run/pulse/native");
+    const auto device = PulseSoundDevice::Connect(500ms);
+    const bool homeMade = std::filesystem::exists(std::string(pattern) + "/nonexistent");
+    setenv("HOME", pattern, 1);
+    EXPECT_EQ(PulseServerAddress(), nullptr); // an existing home: the library's own search
+    for (auto& [name, value] : saved)
+        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+    std::filesystem::remove_all(pattern);
+    EXPECT_EQ(device, nullptr);
+    EXPECT_FALSE(homeMade);
 }
 
 } // namespace

@@ -25,6 +25,9 @@ TEST(SettingsDirectory, FollowsXdgConfigHomeThenHome)
     test::ScopedEnvironment home("HOME", folder.Path().string());
     {
         test::ScopedEnvironment config("XDG_CONFIG_HOME", (folder.Path() / "cfg").string());
+        EXPECT_FALSE(EnsureSettingsDirectory()); // the configuration folder must exist
+        EXPECT_FALSE(std::filesystem::exists(folder.Path() / "cfg"));
+        std::filesystem::create_directory(folder.Path() / "cfg");
         EXPECT_EQ(SettingsDirectory(), folder.Path() / "cfg" / "Merrow" / "Ondrix");
         ASSERT_TRUE(EnsureSettingsDirectory());
         EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / "cfg" / "Merrow" / "Ondrix"));
@@ -37,6 +40,17 @@ TEST(SettingsDirectory, FollowsXdgConfigHomeThenHome)
     }
     test::ScopedEnvironment relative("XDG_CONFIG_HOME", "not/absolute");
     EXPECT_EQ(SettingsDirectory(), folder.Path() / ".config" / "Merrow" / "Ondrix");
+
+    // ~/.config is made in an existing home, but no home is made.
+    {
+        test::ScopedEnvironment config("XDG_CONFIG_HOME", std::nullopt);
+        ASSERT_TRUE(EnsureSettingsDirectory());
+        EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / ".config" / "Merrow" / "Ondrix"));
+        test::ScopedEnvironment missingHome("HOME", (folder.Path() / "nonexistent" / "home").string());
+        EXPECT_FALSE(EnsureSettingsDirectory());
+        EXPECT_FALSE(std::filesystem::exists(folder.Path() / "nonexistent"));
+        std::filesystem::remove_all(folder.Path() / ".config");
+    }
 
     // A file where a folder must be is a failure, not a crash.
     std::ofstream(folder.Path() / ".config") << "in the way";
@@ -132,6 +146,83 @@ TEST_F(VolatileValuesTest, RefusesAFolderOthersCanChange)
         EXPECT_FALSE(values.Set("49153", "x"));
         EXPECT_EQ(values.First(), std::nullopt);
     }
+}
+
+// With XDG_RUNTIME_DIR unset the table lives in /dev/shm/ondrix-<uid>, in a
+// folder every user can write: what another user may have planted there under
+// our name is refused with a reason. The shared folder is played by a sticky
+// folder of our own.
+class PlantedRuntimeFolder : public ::testing::Test
+{
+  protected:
+    void SetUp() override { std::filesystem::permissions(shared, std::filesystem::perms(01777)); }
+
+    std::string SetAndExplain()
+    {
+        VolatileValues values(planted / "Merrow" / "Ondrix" / "AtomTable");
+        std::string why;
+        EXPECT_FALSE(values.Set("49152", "booked", &why));
+        EXPECT_EQ(values.First(), std::nullopt);
+        EXPECT_FALSE(values.Delete("49152"));
+        EXPECT_TRUE(values.FolderProblem()); // "nothing booked" must not pass for success
+        return why;
+    }
+
+    test::TemporaryFolder folder;
+    std::filesystem::path shared = folder.Path();
+    std::filesystem::path planted = shared / ("ondrix-" + std::to_string(::getuid()));
+};
+
+TEST_F(PlantedRuntimeFolder, SymbolicLinkIsNeverFollowed)
+{
+    const auto target = folder.Path() / "target";
+    std::filesystem::create_directory(target);
+    ASSERT_EQ(::chmod(target.c_str(), 0700), 0);
+    std::filesystem::create_directory_symlink(target, planted);
+    const std::string why = SetAndExplain();
+    EXPECT_NE(why.find("symbolic link"), std::string::npos) << why;
+    EXPECT_TRUE(std::filesystem::is_empty(target)); // nothing made behind the link
+}
+
+TEST_F(PlantedRuntimeFolder, FolderOpenToOthersIsRefused)
+{
+    std::filesystem::create_directory(planted);
+    std::filesystem::permissions(planted, std::filesystem::perms::all);
+    const std::string why = SetAndExplain();
+    EXPECT_NE(why.find("other users may change it (mode 0777)"), std::string::npos) << why;
+    EXPECT_TRUE(std::filesystem::is_empty(planted));
+}
+
+TEST_F(PlantedRuntimeFolder, FolderOfAnotherUserIsRefused)
+{
+    if (::getuid() != 0) GTEST_SKIP() << "only root can give a folder to another user";
+    std::filesystem::create_directory(planted);
+    ASSERT_EQ(::chmod(planted.c_str(), 0700), 0);
+    ASSERT_EQ(::chown(planted.c_str(), 12345, 12345), 0);
+    const std::string why = SetAndExplain();
+    EXPECT_NE(why.find("belongs to another user"), std::string::npos) << why;
+    EXPECT_TRUE(std::filesystem::is_empty(planted));
+
+    // A link of another user's, even in a private folder, is not followed either.
+    const auto privateFolder = folder.Path() / "private";
+    std::filesystem::create_directory(privateFolder);
+    ASSERT_EQ(::chmod(privateFolder.c_str(), 0700), 0);
+    const auto link = privateFolder / "run";
+    std::filesystem::create_directory_symlink(planted.parent_path(), link);
+    ASSERT_EQ(::lchown(link.c_str(), 12345, 12345), 0);
+    std::string why2;
+    EXPECT_FALSE(VolatileValues(link / "own" / "AtomTable").Set("1", "x", &why2));
+    EXPECT_NE(why2.find("symbolic link"), std::string::npos) << why2;
+}
+
+TEST_F(PlantedRuntimeFolder, OwnFolderMadeFreshIsUsed)
+{
+    VolatileValues values(planted / "Merrow" / "Ondrix" / "AtomTable");
+    EXPECT_EQ(values.FolderProblem(), std::nullopt); // not made yet is no problem
+    std::string why;
+    EXPECT_TRUE(values.Set("49152", "booked", &why)) << why;
+    EXPECT_EQ(values.FolderProblem(), std::nullopt);
+    EXPECT_EQ(ModeOf(planted), 0700u);
 }
 
 } // namespace

@@ -120,7 +120,7 @@ TEST_F(Export, FailedWriteKeepsTheOldFileAndLeavesNoTemporary)
     rlimit small = old;
     small.rlim_cur = 1000;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool exported = tone.ExportFile(file.string());
+    const bool exported = static_cast<bool>(tone.ExportFile(file.string()));
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, previousHandler);
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -115,12 +116,60 @@ TEST_F(ToneTool, FormatOptionsReachTheFile)
     sf_close(sf);
 }
 
-TEST_F(ToneTool, PlaysSilentlyWithoutASoundServer)
+TEST_F(ToneTool, PlayWithoutASoundServerFailsAfterWritingTheFile)
 {
     const ToolRun run =
         Tone("--play --duration 20 --out " + Wav("p.wav"), "PULSE_SERVER=unix:" + (dir / "none").string());
-    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(run.err.rfind("ondrix-tone: no sound server reachable", 0), 0u) << run.err;
     EXPECT_EQ(fs::file_size(Wav("p.wav")), 2u * 20 * 96 + 76);
+}
+
+TEST_F(ToneTool, TinyAMFactorIsZeroNotTheLargest)
+{
+    // 1e-400 is below the smallest double: about 0, the same as 0 itself.
+    ASSERT_EQ(Tone("--am 1:50:sine:1e-400 --out " + Wav("tiny.wav")).exitCode, 0);
+    ASSERT_EQ(Tone("--am 1:50:sine:0 --out " + Wav("zero.wav")).exitCode, 0);
+    ASSERT_EQ(Tone("--am 1:50:sine:-1e-400 --out " + Wav("minus.wav")).exitCode, 0);
+    ASSERT_EQ(Tone("--am 1:50:sine:1e400 --out " + Wav("huge.wav")).exitCode, 0);
+    EXPECT_EQ(Read(Wav("tiny.wav")), Read(Wav("zero.wav")));
+    EXPECT_EQ(Read(Wav("minus.wav")), Read(Wav("zero.wav")));
+    EXPECT_NE(Read(Wav("huge.wav")), Read(Wav("zero.wav")));
+}
+
+TEST_F(ToneTool, OutputNeverReplacesWhatIsNotAFile)
+{
+    // A FIFO is written like a stream and stays a FIFO.
+    const fs::path fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string copy = (dir / "copy.wav").string();
+    const int status = std::system(("cat " + fifo.string() + " >" + copy + " & " + ONDRIX_TONE_BIN +
+                                    " --out " + fifo.string() + "; wait")
+                                       .c_str());
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    ASSERT_EQ(Tone("--out " + Wav("plain.wav")).exitCode, 0);
+    EXPECT_EQ(Read(copy), Read(Wav("plain.wav")));
+
+    // Devices are written in place: /dev/null stays the device (the tests run as root).
+    EXPECT_EQ(Tone("--out /dev/null").exitCode, 0);
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    const ToolRun full = Tone("--out /dev/full");
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+
+    // A read-only file is refused; a name of 255 bytes is written.
+    const fs::path readOnly = dir / "ro.wav";
+    std::ofstream(readOnly) << "keep";
+    fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const ToolRun refused = Tone("--out " + readOnly.string());
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("Permission denied"), std::string::npos) << refused.err;
+    EXPECT_EQ(Read(readOnly), "keep");
+    const std::string longName = (dir / (std::string(251, 'l') + ".wav")).string();
+    EXPECT_EQ(Tone("--out " + longName).exitCode, 0);
+    EXPECT_EQ(Read(longName), Read(Wav("plain.wav")));
 }
 
 TEST_F(ToneTool, FailedExportExitsWithOne)
