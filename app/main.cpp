@@ -54,6 +54,7 @@ int main(int argc, char** argv)
     std::vector<std::string> commandLine(argv, argv + argc);
 
     OndrixApplication::ChoosePlatform();
+    OndrixApplication::EndQuietlyOnFatalMessages();
     OndrixApplication app(argc, argv);
     // Ties the window to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName("ondrix");

@@ -18,6 +18,10 @@ class OndrixApplication : public QApplication
     // DISPLAY nor WAYLAND_DISPLAY nor QT_QPA_PLATFORM is set. Call before
     // the application object exists.
     static void ChoosePlatform();
+
+    // A Qt that cannot start (a platform plugin that cannot be loaded) ends
+    // the program with a message and exit code 1 instead of aborting.
+    static void EndQuietlyOnFatalMessages();
 };
 
 } // namespace ondrix::app

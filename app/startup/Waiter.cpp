@@ -1,6 +1,9 @@
 #include "app/startup/Waiter.h"
 
+#include "app/model/ErrorReport.h"
+
 #include <limits>
+#include <stdexcept>
 #include <string>
 
 namespace ondrix::app {
@@ -49,11 +52,17 @@ void TWaiter::WaitForAtom(std::int64_t atom)
 {
     const std::string bookName = std::to_string(atom);
     const bool isAtomNumber = atom <= std::numeric_limits<std::uint16_t>::max();
+    bool bookingReported = false;
     for (;;) {
         const std::string name =
             isAtomNumber && atoms_ ? atoms_->Name(static_cast<std::uint16_t>(atom)) : std::string();
         if (name.empty()) break;
-        if (atomTable_) atomTable_->Set(bookName, name);
+        std::string why;
+        if (atomTable_ && !atomTable_->Set(bookName, name, &why) && !bookingReported) {
+            // Without its booking "/atom" cannot end this wait: say so, once.
+            bookingReported = true;
+            ReportError(std::make_exception_ptr(std::runtime_error(why)), "/atom=" + bookName);
+        }
         if (!Sleep(kAtomPollInterval)) break;
     }
     if (atomTable_) atomTable_->Delete(bookName);
