@@ -40,6 +40,14 @@ QString BlockText(const std::u16string& text)
     return result;
 }
 
+QTextCharFormat CharFormatOf(const RtfRun& run)
+{
+    QTextCharFormat format;
+    format.setFontPointSize(run.halfPoints / 2.0);
+    format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
+    return format;
+}
+
 int HalfPointsOf(const QTextCharFormat& format, const QFont& documentFont)
 {
     double points = format.fontPointSize();
@@ -62,10 +70,15 @@ void FillTextDocument(const RtfDocument& document, QTextDocument& target)
     for (const RtfParagraph& paragraph : document.paragraphs) {
         QTextBlockFormat blockFormat;
         blockFormat.setAlignment(ToQt(paragraph.alignment));
-        if (first)
+        // The block's own character format sizes its bullet: that of its first run.
+        const QTextCharFormat blockCharFormat =
+            CharFormatOf(paragraph.runs.empty() ? RtfRun{} : paragraph.runs.front());
+        if (first) {
             cursor.setBlockFormat(blockFormat);
-        else
-            cursor.insertBlock(blockFormat);
+            cursor.setBlockCharFormat(blockCharFormat);
+        } else {
+            cursor.insertBlock(blockFormat, blockCharFormat);
+        }
         first = false;
         if (paragraph.bullet) {
             // Neighbouring bullets form one list, as they read.
@@ -81,10 +94,7 @@ void FillTextDocument(const RtfDocument& document, QTextDocument& target)
             list = nullptr;
         }
         for (const RtfRun& run : paragraph.runs) {
-            QTextCharFormat charFormat;
-            charFormat.setFontPointSize(run.halfPoints / 2.0);
-            charFormat.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
-            cursor.insertText(BlockText(run.text), charFormat);
+            cursor.insertText(BlockText(run.text), CharFormatOf(run));
         }
     }
     target.setIndentWidth(kBulletIndentPixels);
