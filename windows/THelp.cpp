@@ -57,12 +57,11 @@ THelp::THelp(WindowServices services) : services_(WithDefaults(std::move(service
     view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     view_->setPlainText(QString::fromLatin1(kHintText));
-    view_->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view_, &QWidget::customContextMenuRequested, this, &THelp::ShowViewMenu);
     layout->addWidget(view_, 1);
 
     setCentralWidget(central);
     BuildMenus();
+    BuildViewMenu();
 }
 
 void THelp::BuildMenus()
@@ -134,14 +133,16 @@ void THelp::SearchSelection()
     box->open();
 }
 
-void THelp::ShowViewMenu(const QPoint& position)
+void THelp::BuildViewMenu()
 {
-    QMenu menu(this);
-    menu.addAction(QStringLiteral("Copy"), view_, &QTextEdit::copy);
-    menu.addAction(QStringLiteral("Google"), this, &THelp::SearchSelection);
-    menu.addAction(QStringLiteral("Select All"), view_, &QTextEdit::selectAll);
-    menu.addAction(QStringLiteral("Cancel"));
-    menu.exec(view_->viewport()->mapToGlobal(position));
+    viewMenu_ = new QMenu(this);
+    viewMenu_->addAction(QStringLiteral("Copy"), view_, &QTextEdit::copy);
+    viewMenu_->addAction(QStringLiteral("Google"), this, &THelp::SearchSelection);
+    viewMenu_->addAction(QStringLiteral("Select All"), view_, &QTextEdit::selectAll);
+    viewMenu_->addAction(QStringLiteral("Cancel")); // only closes the menu
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { viewMenu_->popup(view_->viewport()->mapToGlobal(position)); });
 }
 
 } // namespace ondrix::windows

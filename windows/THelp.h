@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 class QListWidget;
+class QMenu;
 class QPrinter;
 class QTextEdit;
 
@@ -32,16 +33,19 @@ class THelp : public QMainWindow
 
     QListWidget& Contents() { return *contents_; }
     QTextEdit& View() { return *view_; }
+    // The page's context menu: Copy, Google, Select All, Cancel.
+    QMenu& ViewMenu() { return *viewMenu_; }
 
   private:
     void BuildMenus();
     void Export();
     void Print();
-    void ShowViewMenu(const QPoint& position);
+    void BuildViewMenu();
 
     WindowServices services_;
     QListWidget* contents_ = nullptr;
     QTextEdit* view_ = nullptr;
+    QMenu* viewMenu_ = nullptr;
 };
 
 } // namespace ondrix::windows

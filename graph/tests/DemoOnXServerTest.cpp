@@ -1,5 +1,7 @@
 // ondrix-graph in a window on a real X server (Xvfb), driven by xdotool as a
 // user would: right click, left drag, Shift with the left button.
+#include "testsupport/XClientEnvironment.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -34,14 +36,7 @@ class XServer
         }
         return false;
     }
-    ~XServer()
-    {
-        if (process_.state() != QProcess::NotRunning) {
-            process_.terminate();
-            if (!process_.waitForFinished(3000)) process_.kill();
-            process_.waitForFinished(3000);
-        }
-    }
+    ~XServer() { ondrix::testsupport::StopProcess(process_); }
     const QString& Display() const { return display_; }
 
   private:
@@ -60,25 +55,10 @@ class DemoOnXServer : public ::testing::Test
             GTEST_SKIP() << "Xvfb or xdotool is not installed; the X server test is skipped";
         ASSERT_TRUE(home.isValid());
         ASSERT_TRUE(server.Start(xvfb)) << "Xvfb did not start";
-        environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", server.Display());
-        environment.remove("WAYLAND_DISPLAY");
-        environment.remove("QT_QPA_PLATFORM");
-        environment.insert("HOME", home.path());
-        QDir(home.path()).mkpath("run");
-        QFile::setPermissions(home.filePath("run"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        environment.insert("XDG_RUNTIME_DIR", home.filePath("run"));
+        environment = ondrix::testsupport::XClientEnvironment(server.Display(), home.path());
     }
 
-    void TearDown() override
-    {
-        if (demo.state() != QProcess::NotRunning) {
-            demo.terminate();
-            if (!demo.waitForFinished(3000)) demo.kill();
-            demo.waitForFinished(3000);
-        }
-    }
+    void TearDown() override { ondrix::testsupport::StopProcess(demo); }
 
     QString Xdotool(const QStringList& arguments)
     {

@@ -3,6 +3,9 @@
 #include "windows/SearchTerm.h"
 #include "windows/THelp.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTextEdit>
 #include <gtest/gtest.h>
@@ -60,6 +63,23 @@ TEST_F(HelpSearch, OpensTheEncodedSelection)
                                                 "https://www.google.com/search?q=caf%C3%A9",
                                                 "https://www.google.com/search?q="}));
     EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(HelpSearch, ContextMenuCopiesSelectsAllAndSearches)
+{
+    help.View().setPlainText("first line\nsecond & last");
+    QStringList names;
+    for (QAction* action : help.ViewMenu().actions()) names << action->text();
+    ASSERT_EQ(names, QStringList({"Copy", "Google", "Select All", "Cancel"}));
+    const QList<QAction*> actions = help.ViewMenu().actions();
+    QApplication::clipboard()->clear();
+    actions[3]->trigger(); // Cancel changes nothing
+    EXPECT_FALSE(help.View().textCursor().hasSelection());
+    actions[2]->trigger();
+    actions[0]->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), "first line\nsecond & last");
+    actions[1]->trigger();
+    EXPECT_EQ(opened, std::vector<std::string>{"https://www.google.com/search?q=first+line%0Asecond+%26+last"});
 }
 
 TEST_F(HelpSearch, FailureShowsAMessageBoxCaptionedGoogle)

@@ -3,6 +3,8 @@
 // help pages switched and exported through the save dialog, a pinout shown,
 // and each window closed by a window manager's close request while the
 // program runs on.
+#include "testsupport/XClientEnvironment.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -31,13 +33,7 @@ class XServer
         display_ = ":" + number;
         return true;
     }
-    ~XServer()
-    {
-        if (process_.state() == QProcess::NotRunning) return;
-        process_.terminate();
-        if (!process_.waitForFinished(3000)) process_.kill();
-        process_.waitForFinished(3000);
-    }
+    ~XServer() { ondrix::testsupport::StopProcess(process_); }
     const QString& Display() const { return display_; }
 
   private:
@@ -87,24 +83,10 @@ class WindowsOnXServer : public ::testing::Test
             GTEST_SKIP() << "Xvfb, xdotool, xprop or import (imagemagick) is missing; the X server test is skipped";
         ASSERT_TRUE(home.isValid());
         ASSERT_TRUE(server.Start(xvfb)) << "Xvfb did not start";
-        environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DISPLAY", server.Display());
-        environment.remove("WAYLAND_DISPLAY");
-        environment.remove("QT_QPA_PLATFORM");
-        environment.insert("HOME", home.path());
-        QDir(home.path()).mkpath("run");
-        QFile::setPermissions(home.filePath("run"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        environment.insert("XDG_RUNTIME_DIR", home.filePath("run"));
+        environment = ondrix::testsupport::XClientEnvironment(server.Display(), home.path());
     }
 
-    void TearDown() override
-    {
-        if (demo.state() == QProcess::NotRunning) return;
-        demo.terminate();
-        if (!demo.waitForFinished(3000)) demo.kill();
-        demo.waitForFinished(3000);
-    }
+    void TearDown() override { ondrix::testsupport::StopProcess(demo); }
 
     QString Run(const QString& program, const QStringList& arguments)
     {
