@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSvgRenderer>
 #include <cmath>
+#include <numbers>
 
 #ifndef ONDRIX_VERSION
 #define ONDRIX_VERSION ""
@@ -51,7 +52,7 @@ QPixmap FallbackIcon(QSize size)
     QPainterPath wave;
     const double middle = size.height() / 2.0;
     for (int x = 8; x <= size.width() - 8; ++x) {
-        const double y = middle - (size.height() / 2.0 - 12) * std::sin((x - 8) * 2 * M_PI / (size.width() - 16));
+        const double y = middle - (size.height() / 2.0 - 12) * std::sin((x - 8) * 2 * std::numbers::pi / (size.width() - 16));
         if (x == 8)
             wave.moveTo(x, y);
         else
@@ -67,7 +68,6 @@ QLabel* StyleCaption(QLabel* label, QRect geometry, const char* colour, QFont fo
 {
     label->setGeometry(geometry);
     label->setAlignment(Qt::AlignCenter);
-    label->setAttribute(Qt::WA_TranslucentBackground);
     label->setStyleSheet(QStringLiteral("background: transparent; color: %1;").arg(QLatin1String(colour)));
     label->setFont(font);
     return label;
