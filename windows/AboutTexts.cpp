@@ -49,16 +49,20 @@ std::string VersionText(std::string_view dottedVersion)
         if (at == end && end[-1] == '.') return "Unknown version";
     }
     if (count == 0) return "Unknown version";
-    return "Version " + std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." + std::to_string(parts[2]) +
-           "." + std::to_string(parts[3]);
+    return "Version " + std::to_string(parts[0]) + "." + std::to_string(parts[1]) + "." +
+           std::to_string(parts[2]) + "." + std::to_string(parts[3]);
 }
 
 std::string HomePageAddress(std::string_view suffix)
 {
-    if (StartsWithNoCase(suffix, "http://") || StartsWithNoCase(suffix, "https://")) return std::string(suffix);
+    if (StartsWithNoCase(suffix, "http://") || StartsWithNoCase(suffix, "https://"))
+        return std::string(suffix);
     return std::string(kMakerSite) + std::string(suffix);
 }
 
-std::string BitnessText() { return std::to_string(sizeof(void*) * 8) + "-Bit"; }
+std::string BitnessText()
+{
+    return std::to_string(sizeof(void*) * 8) + "-Bit";
+}
 
 } // namespace ondrix::windows::about

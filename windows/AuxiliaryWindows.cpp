@@ -28,7 +28,10 @@ AuxiliaryWindows::AuxiliaryWindows(WindowServices services)
 
 AuxiliaryWindows::~AuxiliaryWindows() = default;
 
-void AuxiliaryWindows::ShowManual() { Present(*help_); }
+void AuxiliaryWindows::ShowManual()
+{
+    Present(*help_);
+}
 
 void AuxiliaryWindows::ShowAbout(const QString& productName)
 {
@@ -42,6 +45,9 @@ void AuxiliaryWindows::ShowAmplifier()
     amplifier_->activateWindow();
 }
 
-void AuxiliaryWindows::ShowPinouts() { Present(*pinouts_); }
+void AuxiliaryWindows::ShowPinouts()
+{
+    Present(*pinouts_);
+}
 
 } // namespace ondrix::windows

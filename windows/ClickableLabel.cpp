@@ -12,7 +12,8 @@ ClickableLabel::ClickableLabel(QWidget* parent, std::function<void()> onClick)
 
 void ClickableLabel::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onClick_) onClick_();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) && onClick_)
+        onClick_();
     QLabel::mouseReleaseEvent(event);
 }
 

@@ -22,7 +22,8 @@ char16_t ToUnicode(std::uint8_t byte)
 
 std::optional<std::uint8_t> FromUnicode(char16_t character)
 {
-    if (character < 0x80 || (character >= 0xA0 && character <= 0xFF)) return static_cast<std::uint8_t>(character);
+    if (character < 0x80 || (character >= 0xA0 && character <= 0xFF))
+        return static_cast<std::uint8_t>(character);
     for (std::size_t i = 0; i < kHighControls.size(); ++i)
         if (kHighControls[i] == character) return static_cast<std::uint8_t>(0x80 + i);
     return std::nullopt;

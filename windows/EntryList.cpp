@@ -4,7 +4,8 @@
 
 namespace ondrix::windows {
 
-EntryList::EntryList(QWidget* parent, std::function<void(int row)> open) : QListWidget(parent), open_(std::move(open))
+EntryList::EntryList(QWidget* parent, std::function<void(int row)> open)
+    : QListWidget(parent), open_(std::move(open))
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
 }

@@ -15,7 +15,10 @@ struct RtfRun
     int halfPoints = 24; // RTF measures font sizes in half points; 24 is 12 pt
     bool bold = false;
 
-    bool SameFormat(const RtfRun& other) const { return halfPoints == other.halfPoints && bold == other.bold; }
+    bool SameFormat(const RtfRun& other) const
+    {
+        return halfPoints == other.halfPoints && bold == other.bold;
+    }
     bool operator==(const RtfRun&) const = default;
 };
 

@@ -18,9 +18,10 @@ constexpr int kMaxUnicodeSkip = 16;
 
 // Destinations whose text is not part of the page.
 constexpr std::array<std::string_view, 21> kSkippedDestinations = {
-    "fonttbl", "colortbl", "stylesheet", "info",      "pict",    "object",          "header",
-    "headerl", "headerr",  "headerf",    "footer",    "footerl", "footerr",         "footerf",
-    "footnote", "pn",      "pntext",     "listtable", "listtext", "listoverridetable", "themedata",
+    "fonttbl",  "colortbl",          "stylesheet", "info",    "pict",   "object",
+    "header",   "headerl",           "headerr",    "headerf", "footer", "footerl",
+    "footerr",  "footerf",           "footnote",   "pn",      "pntext", "listtable",
+    "listtext", "listoverridetable", "themedata",
 };
 
 struct GroupState
@@ -38,8 +39,14 @@ struct ControlWord
     int parameter = 0;
 };
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int HexValue(char c)
 {
@@ -59,12 +66,21 @@ class Reader
         while (pos_ < rtf_.size()) {
             const char c = rtf_[pos_++];
             switch (c) {
-            case '{': OpenGroup(); break;
-            case '}': CloseGroup(); break;
-            case '\\': ReadControl(); break;
+            case '{':
+                OpenGroup();
+                break;
+            case '}':
+                CloseGroup();
+                break;
+            case '\\':
+                ReadControl();
+                break;
             case '\r':
-            case '\n': break;
-            default: AppendCharacter(cp1252::ToUnicode(static_cast<std::uint8_t>(c))); break;
+            case '\n':
+                break;
+            default:
+                AppendCharacter(cp1252::ToUnicode(static_cast<std::uint8_t>(c)));
+                break;
             }
         }
         if (!paragraph_.runs.empty()) EndParagraph();
@@ -118,13 +134,24 @@ class Reader
         switch (c) {
         case '\\':
         case '{':
-        case '}': AppendCharacter(static_cast<char16_t>(c)); break;
-        case '~': AppendCharacter(u'\u00A0'); break;
-        case '_': AppendCharacter(u'\u2011'); break;
-        case '*': State().skipped = true; break;
+        case '}':
+            AppendCharacter(static_cast<char16_t>(c));
+            break;
+        case '~':
+            AppendCharacter(u'\u00A0');
+            break;
+        case '_':
+            AppendCharacter(u'\u2011');
+            break;
+        case '*':
+            State().skipped = true;
+            break;
         case '\r':
-        case '\n': EndParagraph(); break;
-        default: break; // optional hyphens, index marks and symbols this reader has no use for
+        case '\n':
+            EndParagraph();
+            break;
+        default:
+            break; // optional hyphens, index marks and symbols this reader has no use for
         }
     }
 
@@ -132,7 +159,8 @@ class Reader
     {
         ControlWord word;
         const std::size_t start = pos_;
-        while (pos_ < rtf_.size() && IsLetter(rtf_[pos_])) ++pos_;
+        while (pos_ < rtf_.size() && IsLetter(rtf_[pos_]))
+            ++pos_;
         word.name = rtf_.substr(start, std::min(pos_ - start, kMaxWordLength));
         const bool negative = pos_ + 1 < rtf_.size() && rtf_[pos_] == '-' && IsDigit(rtf_[pos_ + 1]);
         if (negative) ++pos_;
@@ -179,7 +207,8 @@ class Reader
             return;
         }
         if (State().skipped) return;
-        if (std::find(kSkippedDestinations.begin(), kSkippedDestinations.end(), name) != kSkippedDestinations.end()) {
+        if (std::find(kSkippedDestinations.begin(), kSkippedDestinations.end(), name) !=
+            kSkippedDestinations.end()) {
             State().skipped = true;
             return;
         }
@@ -199,7 +228,8 @@ class Reader
         } else if (name == "ls") {
             bullet_ = !word.hasParameter || word.parameter > 0;
         } else if (name == "fs") {
-            State().halfPoints = word.hasParameter ? std::clamp(word.parameter, kMinHalfPoints, kMaxHalfPoints) : 24;
+            State().halfPoints =
+                word.hasParameter ? std::clamp(word.parameter, kMinHalfPoints, kMaxHalfPoints) : 24;
         } else if (name == "b") {
             State().bold = !word.hasParameter || word.parameter != 0;
         } else if (name == "plain") {
@@ -275,10 +305,14 @@ class Reader
 std::u16string RtfParagraph::Text() const
 {
     std::u16string text;
-    for (const RtfRun& run : runs) text += run.text;
+    for (const RtfRun& run : runs)
+        text += run.text;
     return text;
 }
 
-RtfDocument ReadRtf(std::string_view rtf) { return Reader(rtf).Read(); }
+RtfDocument ReadRtf(std::string_view rtf)
+{
+    return Reader(rtf).Read();
+}
 
 } // namespace ondrix::windows

@@ -4,8 +4,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextList>
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 
 namespace ondrix::windows {
 namespace {
@@ -15,10 +15,14 @@ constexpr int kBulletIndentPixels = 14;
 Qt::Alignment ToQt(RtfAlignment alignment)
 {
     switch (alignment) {
-    case RtfAlignment::Centre: return Qt::AlignHCenter;
-    case RtfAlignment::Right: return Qt::AlignRight;
-    case RtfAlignment::Justify: return Qt::AlignJustify;
-    case RtfAlignment::Left: break;
+    case RtfAlignment::Centre:
+        return Qt::AlignHCenter;
+    case RtfAlignment::Right:
+        return Qt::AlignRight;
+    case RtfAlignment::Justify:
+        return Qt::AlignJustify;
+    case RtfAlignment::Left:
+        break;
     }
     return Qt::AlignLeft;
 }

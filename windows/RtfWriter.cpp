@@ -7,9 +7,10 @@
 namespace ondrix::windows {
 namespace {
 
-constexpr const char* kHeader = "{\\rtf1\\ansi\\ansicpg1252\\deff0"
-                                "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fnil\\fcharset2 Symbol;}}\r\n"
-                                "\\viewkind4\\uc1";
+constexpr const char* kHeader =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0"
+    "{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}{\\f1\\fnil\\fcharset2 Symbol;}}\r\n"
+    "\\viewkind4\\uc1";
 // The bullet as older readers draw it (\pntext) and as the list it belongs to.
 constexpr const char* kBullet = "{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt\\pnf1\\pnindent0{\\pntxtb\\'b7}}"
                                 "\\fi-200\\li200";
@@ -21,7 +22,8 @@ class Writer
     {
         out_ = kHeader;
         wordEnded_ = false;
-        for (const RtfParagraph& paragraph : document.paragraphs) WriteParagraph(paragraph);
+        for (const RtfParagraph& paragraph : document.paragraphs)
+            WriteParagraph(paragraph);
         out_ += "}\r\n";
         return std::move(out_);
     }
@@ -47,10 +49,17 @@ class Writer
     {
         Word("pard");
         switch (paragraph.alignment) {
-        case RtfAlignment::Left: break;
-        case RtfAlignment::Centre: Word("qc"); break;
-        case RtfAlignment::Right: Word("qr"); break;
-        case RtfAlignment::Justify: Word("qj"); break;
+        case RtfAlignment::Left:
+            break;
+        case RtfAlignment::Centre:
+            Word("qc");
+            break;
+        case RtfAlignment::Right:
+            Word("qr");
+            break;
+        case RtfAlignment::Justify:
+            Word("qj");
+            break;
         }
         if (paragraph.bullet) {
             out_ += kBullet;
@@ -61,7 +70,8 @@ class Writer
             if (run.halfPoints != halfPoints_) Word("fs" + std::to_string(run.halfPoints));
             bold_ = run.bold;
             halfPoints_ = run.halfPoints;
-            for (char16_t c : run.text) WriteCharacter(c);
+            for (char16_t c : run.text)
+                WriteCharacter(c);
         }
         Word("par");
         out_ += "\r\n";
@@ -100,6 +110,9 @@ class Writer
 
 } // namespace
 
-std::string WriteRtf(const RtfDocument& document) { return Writer().Write(document); }
+std::string WriteRtf(const RtfDocument& document)
+{
+    return Writer().Write(document);
+}
 
 } // namespace ondrix::windows

@@ -52,7 +52,8 @@ QPixmap FallbackIcon(QSize size)
     QPainterPath wave;
     const double middle = size.height() / 2.0;
     for (int x = 8; x <= size.width() - 8; ++x) {
-        const double y = middle - (size.height() / 2.0 - 12) * std::sin((x - 8) * 2 * std::numbers::pi / (size.width() - 16));
+        const double y = middle - (size.height() / 2.0 - 12) *
+                                      std::sin((x - 8) * 2 * std::numbers::pi / (size.width() - 16));
         if (x == 8)
             wave.moveTo(x, y);
         else
@@ -105,7 +106,8 @@ void TAboutBox::BuildBanner()
     engraved.setStyleHint(QFont::Serif);
     engraved.setPixelSize(19);
     engraved.setBold(true);
-    appType_ = StyleCaption(new ClickableLabel(this, openWebsite), QRect(288, 144, 233, 22), "yellow", engraved);
+    appType_ =
+        StyleCaption(new ClickableLabel(this, openWebsite), QRect(288, 144, 233, 22), "yellow", engraved);
     appType_->setText(QString::fromStdString(about::BitnessText()));
     appType_->setToolTip(banner_->toolTip());
 

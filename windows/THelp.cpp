@@ -48,7 +48,7 @@ THelp::THelp(WindowServices services) : services_(WithDefaults(std::move(service
     groupLayout->setContentsMargins(4, 4, 4, 4);
     contents_ = new EntryList(group, [this](int row) { LoadPage(row); });
     contents_->addItems(helppages::ContentsTitles());
-        groupLayout->addWidget(contents_);
+    groupLayout->addWidget(contents_);
     layout->addWidget(group);
 
     view_ = new QTextEdit(central);
@@ -91,7 +91,8 @@ bool THelp::ExportTo(const QString& path)
     const std::string name = QFile::encodeName(target.fileName()).toStdString();
     if (platform::wholefile::Replace(folder, name, rtf, 0644)) return true;
     const int error = errno;
-    services_.showError("Cannot create file \"" + path.toStdString() + "\". " + platform::SystemErrorText(error));
+    services_.showError("Cannot create file \"" + path.toStdString() + "\". " +
+                        platform::SystemErrorText(error));
     return false;
 }
 
@@ -126,9 +127,10 @@ void THelp::SearchSelection()
     const QString selected = view_->textCursor().selection().toPlainText();
     const QByteArray address = QByteArray::fromStdString(SearchAddressFor(selected.toUtf8().toStdString()));
     if (services_.openUrl(QUrl::fromEncoded(address, QUrl::StrictMode))) return;
-    auto* box = new QMessageBox(QMessageBox::Critical, QStringLiteral("Google"),
-                                QStringLiteral("No program could be started to open %1").arg(QString::fromLatin1(address)),
-                                QMessageBox::Ok, this);
+    auto* box = new QMessageBox(
+        QMessageBox::Critical, QStringLiteral("Google"),
+        QStringLiteral("No program could be started to open %1").arg(QString::fromLatin1(address)),
+        QMessageBox::Ok, this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
 }

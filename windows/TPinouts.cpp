@@ -29,7 +29,7 @@ TPinouts::TPinouts(WindowServices services) : services_(WithDefaults(std::move(s
     list_->setFixedWidth(kListWidth);
     list_->addItems({QStringLiteral("SoundCard Audio Jack"), QStringLiteral("Parallel Port"),
                      QStringLiteral("Serial Port")});
-        layout->addWidget(list_);
+    layout->addWidget(list_);
 
     // Not scaled and not scrolled: the picture sits at the top-left and what
     // does not fit is cut off, without the picture growing the window.

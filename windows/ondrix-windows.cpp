@@ -73,7 +73,8 @@ int main(int argc, char** argv)
 
     QMenu* help = main.menuBar()->addMenu(QStringLiteral("&Help"));
     help->addAction(QStringLiteral("Manual"), [&windows] { windows.ShowManual(); });
-    help->addAction(QStringLiteral("About Ondrix"), [&windows] { windows.ShowAbout(QStringLiteral("Ondrix")); });
+    help->addAction(QStringLiteral("About Ondrix"),
+                    [&windows] { windows.ShowAbout(QStringLiteral("Ondrix")); });
     help->addAction(QStringLiteral("Voltage Amplifier"), [&windows] { windows.ShowAmplifier(); });
     help->addAction(QStringLiteral("Pinouts"), [&windows] { windows.ShowPinouts(); });
     help->addAction(QStringLiteral("Command-line Syntax"));

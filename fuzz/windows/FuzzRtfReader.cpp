@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const RtfDocument document = ReadRtf(std::string_view(reinterpret_cast<const char*>(data), size));
     for (const RtfParagraph& paragraph : document.paragraphs)
         for (const RtfRun& run : paragraph.runs)
-            if (run.text.empty() || run.halfPoints < kMinHalfPoints || run.halfPoints > kMaxHalfPoints) std::abort();
+            if (run.text.empty() || run.halfPoints < kMinHalfPoints || run.halfPoints > kMaxHalfPoints)
+                std::abort();
     const std::string rtf = WriteRtf(document);
     for (const char c : rtf)
         if (static_cast<unsigned char>(c) >= 0x80) std::abort();

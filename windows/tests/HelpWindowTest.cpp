@@ -22,7 +22,8 @@ namespace {
 class HelpWindow : public ::testing::Test
 {
   protected:
-    THelp help{{[this](const std::string& error) { errors.push_back(error); }, [](const QUrl&) { return true; }}};
+    THelp help{
+        {[this](const std::string& error) { errors.push_back(error); }, [](const QUrl&) { return true; }}};
     std::vector<std::string> errors;
     QTemporaryDir folder;
 
@@ -48,8 +49,10 @@ TEST_F(HelpWindow, StartsWithContentsAndTheHint)
     EXPECT_EQ(help.windowTitle(), "Brevant Help");
     EXPECT_EQ(help.size(), QSize(544, 375));
     QStringList titles;
-    for (int row = 0; row < help.Contents().count(); ++row) titles << help.Contents().item(row)->text();
-    EXPECT_EQ(titles, QStringList({"Using the app", "The common emitter amplifier", "Keyboard Shortcuts", "Troubleshooting"}));
+    for (int row = 0; row < help.Contents().count(); ++row)
+        titles << help.Contents().item(row)->text();
+    EXPECT_EQ(titles, QStringList({"Using the app", "The common emitter amplifier", "Keyboard Shortcuts",
+                                   "Troubleshooting"}));
     EXPECT_EQ(titles, helppages::ContentsTitles());
     EXPECT_EQ(help.findChild<QGroupBox*>()->title(), "Table Of Contents");
     EXPECT_EQ(help.findChild<QGroupBox*>()->width(), 185);
@@ -60,7 +63,8 @@ TEST_F(HelpWindow, StartsWithContentsAndTheHint)
     ASSERT_EQ(menus.size(), 1);
     EXPECT_EQ(menus[0]->text(), "File");
     QStringList entries;
-    for (QAction* entry : menus[0]->menu()->actions()) entries << entry->text();
+    for (QAction* entry : menus[0]->menu()->actions())
+        entries << entry->text();
     EXPECT_EQ(entries, QStringList({"Export", "Print", "Close"}));
 }
 

@@ -1,11 +1,11 @@
 // The reference pictures and their windows: sizes, the JPEG decoder, a
 // double click that replaces the picture without growing the window, and a
 // missing picture.
-#include "windows/AuxiliaryWindows.h"
 #include "windows/Pictures.h"
+#include "windows/AuxiliaryWindows.h"
 #include "windows/TAboutBox.h"
-#include "windows/THelp.h"
 #include "windows/TAmplifierCircuit.h"
+#include "windows/THelp.h"
 #include "windows/TPinouts.h"
 
 #include <QImageReader>
@@ -87,8 +87,8 @@ TEST(AuxiliaryWindowsOwner, CreatesHiddenAndShowsEachWithoutBlocking)
     windows.ShowAmplifier();
     windows.ShowAbout("Ondrix");
     EXPECT_TRUE(windows.Amplifier().windowState() & Qt::WindowMaximized);
-    for (QWidget* window : std::initializer_list<QWidget*>{&windows.Help(), &windows.Pinouts(), &windows.Amplifier(),
-                                                          &windows.About()}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{&windows.Help(), &windows.Pinouts(),
+                                                           &windows.Amplifier(), &windows.About()}) {
         EXPECT_TRUE(window->isVisible());
         EXPECT_FALSE(window->isModal());
         EXPECT_FALSE(window->testAttribute(Qt::WA_QuitOnClose));

@@ -69,7 +69,8 @@ TEST_F(HelpSearch, ContextMenuCopiesSelectsAllAndSearches)
 {
     help.View().setPlainText("first line\nsecond & last");
     QStringList names;
-    for (QAction* action : help.ViewMenu().actions()) names << action->text();
+    for (QAction* action : help.ViewMenu().actions())
+        names << action->text();
     ASSERT_EQ(names, QStringList({"Copy", "Google", "Select All", "Cancel"}));
     const QList<QAction*> actions = help.ViewMenu().actions();
     QApplication::clipboard()->clear();
@@ -79,7 +80,8 @@ TEST_F(HelpSearch, ContextMenuCopiesSelectsAllAndSearches)
     actions[0]->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), "first line\nsecond & last");
     actions[1]->trigger();
-    EXPECT_EQ(opened, std::vector<std::string>{"https://www.google.com/search?q=first+line%0Asecond+%26+last"});
+    EXPECT_EQ(opened,
+              std::vector<std::string>{"https://www.google.com/search?q=first+line%0Asecond+%26+last"});
 }
 
 TEST_F(HelpSearch, FailureShowsAMessageBoxCaptionedGoogle)

@@ -27,7 +27,8 @@ class XServer
     {
         process_.start(program, {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
         if (!process_.waitForStarted(5000)) return false;
-        for (int i = 0; i < 100 && !process_.canReadLine(); ++i) process_.waitForReadyRead(100);
+        for (int i = 0; i < 100 && !process_.canReadLine(); ++i)
+            process_.waitForReadyRead(100);
         const QString number = QString::fromLatin1(process_.readLine()).trimmed();
         if (number.isEmpty()) return false;
         display_ = ":" + number;
@@ -50,8 +51,8 @@ bool SendCloseRequest(const QString& display, const QString& window)
         return false;
     }
     const auto atom = [connection](const char* name) {
-        xcb_intern_atom_reply_t* reply =
-            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, std::strlen(name), name), nullptr);
         const xcb_atom_t value = reply ? reply->atom : XCB_ATOM_NONE;
         std::free(reply);
         return value;
@@ -63,7 +64,8 @@ bool SendCloseRequest(const QString& display, const QString& window)
     event.type = atom("WM_PROTOCOLS");
     event.data.data32[0] = atom("WM_DELETE_WINDOW");
     event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+    xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT,
+                   reinterpret_cast<const char*>(&event));
     // A round trip, so the server has handled the message before the connection closes.
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     xcb_disconnect(connection);
@@ -80,7 +82,8 @@ class WindowsOnXServer : public ::testing::Test
         import = QStandardPaths::findExecutable("import");
         xprop = QStandardPaths::findExecutable("xprop");
         if (xvfb.isEmpty() || xdotool.isEmpty() || import.isEmpty() || xprop.isEmpty())
-            GTEST_SKIP() << "Xvfb, xdotool, xprop or import (imagemagick) is missing; the X server test is skipped";
+            GTEST_SKIP()
+                << "Xvfb, xdotool, xprop or import (imagemagick) is missing; the X server test is skipped";
         ASSERT_TRUE(home.isValid());
         ASSERT_TRUE(server.Start(xvfb)) << "Xvfb did not start";
         environment = ondrix::testsupport::XClientEnvironment(server.Display(), home.path());
@@ -124,14 +127,15 @@ class WindowsOnXServer : public ::testing::Test
         Xdotool({"windowfocus", "--sync", mainWindow});
         Xdotool({"key", "--delay", "60", "alt+h"});
         QThread::msleep(200);
-        for (int i = 0; i < position; ++i) Xdotool({"key", "Down"});
+        for (int i = 0; i < position; ++i)
+            Xdotool({"key", "Down"});
         Xdotool({"key", "Return"});
     }
 
     void Click(const QString& window, int x, int y, int repeat = 1)
     {
-        Xdotool({"mousemove", "--sync", "--window", window, QString::number(x), QString::number(y), "click", "--repeat",
-                 QString::number(repeat), "--delay", "80", "1"});
+        Xdotool({"mousemove", "--sync", "--window", window, QString::number(x), QString::number(y), "click",
+                 "--repeat", QString::number(repeat), "--delay", "80", "1"});
         QThread::msleep(150);
     }
 
@@ -145,7 +149,8 @@ class WindowsOnXServer : public ::testing::Test
         const QImage shot = QImage::fromData(grab.readAllStandardOutput(), "PNG");
         QSet<QRgb> colours;
         for (int py = 0; py < shot.height(); py += 2)
-            for (int px = x; px < shot.width(); px += 2) colours.insert(shot.pixel(px, py));
+            for (int px = x; px < shot.width(); px += 2)
+                colours.insert(shot.pixel(px, py));
         return colours.size();
     }
 
@@ -153,7 +158,8 @@ class WindowsOnXServer : public ::testing::Test
     {
         ASSERT_TRUE(SendCloseRequest(server.Display(), window));
         EXPECT_TRUE(WaitUntilHidden(title)) << title.toStdString();
-        EXPECT_EQ(demo.state(), QProcess::Running) << "closing " << title.toStdString() << " ended the program";
+        EXPECT_EQ(demo.state(), QProcess::Running)
+            << "closing " << title.toStdString() << " ended the program";
         EXPECT_FALSE(VisibleWindow("Ondrix windows").isEmpty());
     }
 
@@ -198,7 +204,8 @@ TEST_F(WindowsOnXServer, EveryWindowOpensFromTheHelpMenuWorksAndClosesToHidden)
     QThread::msleep(200);
     Xdotool({"type", "--delay", "20", exported});
     Xdotool({"key", "Return"});
-    for (int i = 0; i < 100 && !QFile::exists(exported + ".rtf"); ++i) QThread::msleep(50);
+    for (int i = 0; i < 100 && !QFile::exists(exported + ".rtf"); ++i)
+        QThread::msleep(50);
     QFile file(exported + ".rtf");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "nothing exported";
     const QByteArray rtf = file.readAll();
