@@ -104,6 +104,7 @@ void THelp::Export()
     dialog.setNameFilter(QStringLiteral("Rich Text Format Documents (*.rtf)"));
     dialog.setDefaultSuffix(QStringLiteral("rtf"));
     dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setWindowModality(Qt::WindowModal); // the main window stays usable
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     ExportTo(dialog.selectedFiles().first());
 }
@@ -119,6 +120,7 @@ void THelp::Print()
 {
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
+    dialog.setWindowModality(Qt::WindowModal);
     if (dialog.exec() == QDialog::Accepted) PrintTo(printer);
 }
 

@@ -6,7 +6,9 @@
 #include "windows/RtfTextDocument.h"
 #include "windows/THelp.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QListWidget>
 #include <QMenuBar>
@@ -14,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace ondrix::windows {
@@ -127,6 +130,23 @@ TEST_F(HelpWindow, ExportSavesTheShownPageWholeOrReportsAndWritesNothing)
     EXPECT_TRUE(errors[0].ends_with("No such file or directory")) << errors[0];
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"keys.rtf"});
+}
+
+TEST_F(HelpWindow, ExportAsksForAnRtfFileAndBlocksOnlyTheHelpWindow)
+{
+    help.show();
+    QString seen;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        seen = dialog->defaultSuffix() + "|" + dialog->nameFilters().join(";");
+        EXPECT_EQ(dialog->windowModality(), Qt::WindowModal);
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        dialog->reject();
+    });
+    help.menuBar()->actions().at(0)->menu()->actions().at(0)->trigger();
+    EXPECT_EQ(seen, "rtf|Rich Text Format Documents (*.rtf)");
+    EXPECT_TRUE(errors.empty());
 }
 
 TEST_F(HelpWindow, PrintsOneJobTitledBrevantIndustriesHelp)
