@@ -1,6 +1,7 @@
 #include "app/RealServices.h"
 #include "app/dialogs/QtDialogs.h"
 #include "app/model/Instrument.h"
+#include "app/panel/HelpWindows.h"
 #include "app/panel/OndrixApplication.h"
 #include "app/panel/TOndrix.h"
 #include "app/startup/Startup.h"
@@ -67,6 +68,7 @@ int main(int argc, char** argv)
 
     TInstrument instrument(std::move(services));
     TOndrix window(instrument);
+    const auto helpWindows = AttachHelpWindows(window);
     dialogs->SetOwner(&window);
     TStartup startup(instrument, std::move(commandLine), window.Hooks());
     window.OnPowerOff = [&startup] { startup.Quit(0); };

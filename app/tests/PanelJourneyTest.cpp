@@ -52,7 +52,7 @@ class PanelJourneyTest : public ::testing::Test
         program.setProcessEnvironment(x.Environment());
         program.start(ONDRIX_BIN, switches);
         if (!program.waitForStarted(5000)) return false;
-        window = x.WaitForWindow("^Ondrix$");
+        window = x.WaitForWindow("^Ondrix$", 30000);
         if (window.isEmpty()) return false;
         x.Xdotool({"windowfocus", "--sync", window});
         QThread::msleep(300); // the first paint
@@ -184,6 +184,16 @@ TEST_F(PanelJourneyTest, PlayTuneSweepCopyAndPowerOff)
     const QString status = x.Clipboard();
     EXPECT_TRUE(status.startsWith("Interface: Audio\r\nAmplitude: 55%\r\nFrequency: ")) << status.toStdString();
     EXPECT_TRUE(status.endsWith("Voltage: NAN(def)")) << status.toStdString();
+
+    // Help ▸ Manual opens the help window beside the panel.
+    Click(kDisplay);
+    QThread::msleep(300);
+    Keys({"Down", "Right", "Return"});
+    const QString help = x.WaitForWindow("^Brevant Help$", 5000);
+    ASSERT_FALSE(help.isEmpty());
+    // No window manager here: move it off the panel so the power button shows.
+    x.Xdotool({"windowmove", help, "300", "400"});
+    x.Xdotool({"windowfocus", "--sync", window});
 
     // The power button ends the program and puts the volume back.
     Click(kPower);

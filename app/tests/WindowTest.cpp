@@ -2,10 +2,13 @@
 // keys and the close request, on an instrument with fakes and a manual clock.
 #include "InstrumentFixture.h"
 #include "app/panel/Display.h"
+#include "app/panel/HelpWindows.h"
 #include "app/panel/TOndrix.h"
 #include "graph/EasyGraph.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <algorithm>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMenu>
@@ -141,6 +144,30 @@ TEST_F(WindowTest, DisplayMenuInOrderWithEntriesAsTheyAreBuilt)
     help->actions()[0]->trigger();
     EXPECT_EQ(manuals, 1);
     EXPECT_EQ(Entries(w.WaveformMenu()), (QStringList{"Sawtooth", "Triangle", "Noise"}));
+}
+
+TEST_F(WindowTest, HelpEntriesShowTheAuxiliaryWindowsWithoutBlocking)
+{
+    TOndrix& w = Open();
+    const auto help = AttachHelpWindows(w);
+    QMenu* menu = w.DisplayMenu().actions()[0]->menu();
+    EXPECT_EQ(Entries(*menu),
+              (QStringList{"Manual", "About Ondrix", "Voltage Amplifier", "Pinouts", "Command-line Syntax"}));
+    const std::pair<int, const char*> windows[] = {
+        {0, "Brevant Help"}, {1, "About"}, {2, "Common Emitter Amplifier"}, {3, "Pinouts"}};
+    for (const auto& [entry, title] : windows) {
+        menu->actions()[entry]->trigger();
+        const QWidgetList tops = QApplication::topLevelWidgets();
+        const auto shown = std::find_if(tops.begin(), tops.end(), [&](QWidget* top) {
+            return top->isVisible() && top->windowTitle() == title;
+        });
+        EXPECT_NE(shown, tops.end()) << title;
+        if (shown != tops.end()) {
+            EXPECT_FALSE((*shown)->isModal()) << title;
+            (*shown)->close();
+        }
+    }
+    EXPECT_EQ(powerOffs, 0); // closing them leaves the program running
 }
 
 TEST_F(WindowTest, VoltmeterEntriesAreChecksOfTheInstrumentsType)
