@@ -2,41 +2,19 @@
 
 #include "app/model/NumberText.h"
 
+#include <array>
 #include <cstdio>
 
 namespace ondrix::app {
 
 namespace {
 
-const char* WaveformSwitch(tonegen::TTGWave wave)
-{
-    switch (wave) {
-    case tonegen::tgSquare:
-        return "/square";
-    case tonegen::tgTriangle:
-        return "/triangle";
-    case tonegen::tgSawtooth:
-        return "/sawtooth";
-    case tonegen::tgNoise:
-        return "/noise";
-    case tonegen::tgSine:
-        break;
-    }
-    return "/sine";
-}
+// The switch of each waveform, in the order of their values.
+constexpr std::array<const char*, 5> kWaveformSwitches = {"/sine", "/square", "/triangle", "/sawtooth",
+                                                          "/noise"};
 
-const char* VoltmeterSwitch(TVoltmeterType type)
-{
-    switch (type) {
-    case TVoltmeterType::Peak:
-        return "/peak";
-    case TVoltmeterType::PeakToPeak:
-        return "/pp";
-    case TVoltmeterType::Rms:
-        break;
-    }
-    return "/rms";
-}
+// The switch of each voltmeter type, in the order of their values.
+constexpr std::array<const char*, 3> kVoltmeterSwitches = {"/rms", "/peak", "/pp"};
 
 // The stored switches after the script's own arguments, each " /name" or
 // " /name='value'".
@@ -128,9 +106,9 @@ std::string StoredSwitches(const TBatchSetup& setup, const TBatchQuestion& ask)
     switches.Real("/b", setup.Calibration.CoefB);
     if (setup.AudioPlaying && included("Include Audio Channel?")) {
         switches.Integer("/audiofreq", setup.AudioFrequency);
-        switches.Flag(WaveformSwitch(setup.Waveform));
+        switches.Flag(kWaveformSwitches.at(setup.Waveform));
         switches.Integer("/amp", setup.Amplitude);
-        switches.Flag(VoltmeterSwitch(setup.Voltmeter));
+        switches.Flag(kVoltmeterSwitches.at(static_cast<std::size_t>(setup.Voltmeter)));
         // Continuous mode belongs to the tone: it holds what the audio part starts.
         if (setup.Continuous) switches.Flag("/loop");
     }

@@ -19,9 +19,9 @@ namespace ondrix::app {
 // questions asked.
 struct TBatchSetup
 {
-    std::string Program;   // the running program's full path
-    std::string Directory; // the process's current directory: the script runs there
-    voltage::Coefficients Calibration;
+    std::string Program{};   // the running program's full path
+    std::string Directory{}; // the process's current directory: the script runs there
+    voltage::Coefficients Calibration{};
 
     bool AudioPlaying = false;
     int AudioFrequency = 440;
@@ -31,7 +31,7 @@ struct TBatchSetup
     bool Continuous = false;
 
     bool ComPortOpen = false;
-    std::string ComPortName;
+    std::string ComPortName{};
     bool DtrRunning = false;
     long double DtrFrequency = 0;
     bool RtsRunning = false;

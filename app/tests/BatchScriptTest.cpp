@@ -24,17 +24,10 @@ const QString kRts = "Include RTS Channel?";
 const QString kParallel = "Include Parallel Port?";
 const QString kBackup = "Backup Audio Volume before changing it?";
 
-// The script's last line: the program and what it is given.
-std::string ProgramLine(const std::string& script)
-{
-    const auto start = script.rfind('\n', script.size() - 2);
-    return script.substr(start + 1, script.size() - start - 2);
-}
-
 struct TQuestionRow
 {
     const char* name;
-    std::function<void(TBatchSetup&)> setUp;
+    TBatchSetup setup;
     std::vector<TMsgResult> answers;
     std::vector<QString> questions;      // asked, in this order
     std::optional<std::string> switches; // stored after "$@"; nullopt: no script
@@ -43,100 +36,57 @@ struct TQuestionRow
 TEST(BatchScriptTest, QuestionsFollowTheRunningOutputsAndEachAnswerStoresItsPart)
 {
     const std::string point = QString(QLocale::system().decimalPoint()).toStdString();
-    auto playing = [](TBatchSetup& s) {
-        s.AudioPlaying = true;
-        s.AudioFrequency = 1000;
-        s.Amplitude = 80;
-    };
-    auto serial = [](TBatchSetup& s) {
-        s.ComPortOpen = true;
-        s.ComPortName = "/dev/ttyS0";
-        s.DtrRunning = s.RtsRunning = true;
-        s.DtrFrequency = 50;
-        s.RtsFrequency = 12.5L;
-    };
+    // clang-format off
+    const TBatchSetup playing{.AudioPlaying = true, .AudioFrequency = 1000, .Amplitude = 80};
+    const TBatchSetup serial{.ComPortOpen = true, .ComPortName = "/dev/ttyS0", .DtrRunning = true,
+                             .DtrFrequency = 50, .RtsRunning = true, .RtsFrequency = 12.5L};
+    const TBatchSetup everything{.Calibration = {-3.25, 0.5}, .AudioPlaying = true, .AudioFrequency = 1000,
+                                 .Waveform = tonegen::tgTriangle, .Amplitude = 80,
+                                 .Voltmeter = TVoltmeterType::PeakToPeak, .Continuous = true, .ComPortOpen = true,
+                                 .ComPortName = "/dev/ttyS0", .DtrRunning = true, .RtsRunning = true,
+                                 .RtsFrequency = 12.5L, .IoRunning = true, .IoAddress = 956, .IoMask = 15};
+    const std::string nan = " /a='NAN' /b='NAN'";
     const TQuestionRow rows[] = {
-        {"nothing running, uncalibrated", [](TBatchSetup&) {}, {Yes}, {kBackup}, " /a='NAN' /b='NAN'"},
-        {"a 1000 Hz sine at 80 %, RMS",
-         playing,
-         {Yes, Yes},
-         {kAudio, kBackup},
-         " /a='NAN' /b='NAN' /audiofreq='1000' /sine /amp='80' /rms"},
-        {"the parallel port at the default address and mask, 500 Hz",
-         [](TBatchSetup& s) {
-             s.IoRunning = true;
-             s.IoFrequency = 500;
-         },
-         {Yes, Yes},
-         {kParallel, kBackup},
-         " /a='NAN' /b='NAN' /io='$378' /iofreq='500' /iomask='255'"},
-        {"No to the serial port skips both channels",
-         serial,
-         {No, Yes},
-         {kSerial, kBackup},
-         " /a='NAN' /b='NAN'"},
-        {"an open port without a running channel",
-         [](TBatchSetup& s) {
-             s.ComPortOpen = true;
-             s.ComPortName = "ttyUSB0";
-         },
-         {Yes, Yes},
-         {kSerial, kBackup},
-         " /a='NAN' /b='NAN' /com='ttyUSB0'"},
-        {"every part, calibrated, continuous, No to the backup",
-         [&](TBatchSetup& s) {
-             playing(s);
-             serial(s);
-             s.Calibration = {-3.25, 0.5};
-             s.Waveform = tonegen::tgTriangle;
-             s.Voltmeter = TVoltmeterType::PeakToPeak;
-             s.Continuous = true;
-             s.IoRunning = true;
-             s.IoAddress = 956;
-             s.IoFrequency = 0;
-             s.IoMask = 15;
-         },
-         {Yes, Yes, No, Yes, Yes, No},
+        {"nothing running, uncalibrated", {}, {Yes}, {kBackup}, nan},
+        {"a 1000 Hz sine at 80 %, RMS", playing, {Yes, Yes}, {kAudio, kBackup},
+         nan + " /audiofreq='1000' /sine /amp='80' /rms"},
+        {"the parallel port at the default address and mask, 500 Hz", {.IoRunning = true, .IoFrequency = 500},
+         {Yes, Yes}, {kParallel, kBackup}, nan + " /io='$378' /iofreq='500' /iomask='255'"},
+        {"No to the serial port skips both channels", serial, {No, Yes}, {kSerial, kBackup}, nan},
+        {"an open port without a running channel", {.ComPortOpen = true, .ComPortName = "ttyUSB0"},
+         {Yes, Yes}, {kSerial, kBackup}, nan + " /com='ttyUSB0'"},
+        {"every part, calibrated, continuous, No to the backup", everything, {Yes, Yes, No, Yes, Yes, No},
          {kAudio, kSerial, kDtr, kRts, kParallel, kBackup},
          " /a='-3" + point + "25' /b='0" + point + "5' /audiofreq='1000' /triangle /amp='80' /pp /loop" +
-             " /com='/dev/ttyS0' /rts='12" + point +
-             "5' /io='$3BC' /iofreq='0' /iomask='15' /nobackupvoltage"},
+         " /com='/dev/ttyS0' /rts='12" + point + "5' /io='$3BC' /iofreq='0' /iomask='15' /nobackupvoltage"},
         {"Cancel at the first question", playing, {Cancel}, {kAudio}, std::nullopt},
         {"Cancel at a channel", serial, {Yes, Yes, Cancel}, {kSerial, kDtr, kRts}, std::nullopt},
         {"Cancel at the last question", playing, {Yes, Cancel}, {kAudio, kBackup}, std::nullopt},
     };
+    // clang-format on
 
     TTempFolder folder;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        TBatchSetup setup;
-        setup.Program = "/usr/bin/ondrix";
-        setup.Directory = "/home/user";
-        row.setUp(setup);
-        std::deque<TMsgResult> answers(row.answers.begin(), row.answers.end());
+    for (const auto& [name, setup, answerList, questions, switches] : rows) {
+        SCOPED_TRACE(name);
+        std::deque<TMsgResult> answers(answerList.begin(), answerList.end());
         std::vector<QString> asked;
-        const auto script = ComposeBatchScript(setup, [&](const QString& text) {
+        TBatchSetup saved = setup;
+        saved.Program = "/usr/bin/ondrix";
+        saved.Directory = "/home/user";
+        const auto script = ComposeBatchScript(saved, [&](const QString& text) {
             asked.push_back(text);
             const TMsgResult answer = answers.empty() ? Cancel : answers.front();
             if (!answers.empty()) answers.pop_front();
             return answer;
         });
-        EXPECT_EQ(asked, row.questions);
-        ASSERT_EQ(script.has_value(), row.switches.has_value());
+        EXPECT_EQ(asked, questions);
+        ASSERT_EQ(script.has_value(), switches.has_value());
         if (!script) continue;
-        EXPECT_EQ(ProgramLine(*script), "exec '/usr/bin/ondrix' \"$@\"" + *row.switches);
+        EXPECT_TRUE(script->ends_with("\nexec '/usr/bin/ondrix' \"$@\"" + *switches + "\n")) << *script;
         EXPECT_TRUE(script->starts_with("#!/bin/sh\n"));
         EXPECT_EQ(script->find('\r'), std::string::npos);
         ExpectValidShellText(*script, folder.Path());
     }
-}
-
-TEST(BatchScriptTest, QuotedTextsStayOneLiteralWord)
-{
-    EXPECT_EQ(ShellQuoted(""), "''");
-    EXPECT_EQ(ShellQuoted("it's"), "'it'\\''s'");
-    EXPECT_EQ(ShellQuoted("''"), "''\\'''\\'''");
-    EXPECT_EQ(ShellQuoted("a $(b) `c`\nd"), "'a $(b) `c`\nd'");
 }
 
 // Runs in another folder while it lives.
@@ -194,13 +144,6 @@ class BatchFileTest : public InstrumentTest
         return found;
     }
 
-    void ExpectNoTemporaries() const
-    {
-        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
-            EXPECT_FALSE(platform::wholefile::IsTemporaryName(entry.path().filename().string()))
-                << entry.path();
-    }
-
     // The NUL-ended fields the stand-in wrote.
     static std::vector<std::string> Fields(const std::string& output)
     {
@@ -212,7 +155,7 @@ class BatchFileTest : public InstrumentTest
     }
 };
 
-TEST_F(BatchFileTest, NothingRunsButTheProgramWithTheScriptsArgumentsThenTheStoredSwitches)
+TEST_F(BatchFileTest, NothingRunsButTheProgramInItsFolderWithTheScriptsArgumentsThenTheStoredSwitches)
 {
     programPath = MakeStandIn().string();
     Start({"/com=x'; touch pwned; '`touch pwned`"});
@@ -241,35 +184,36 @@ TEST_F(BatchFileTest, NothingRunsButTheProgramWithTheScriptsArgumentsThenTheStor
                                             "/nobackupvoltage"};
     EXPECT_EQ(Fields(run.Output()), expected);
     EXPECT_EQ(Intruders(), std::vector<std::string>{});
-}
 
-TEST_F(BatchFileTest, AGoneFolderStopsTheScriptWithAMessage)
-{
-    programPath = MakeStandIn().string();
-    Start();
-    const auto work = folder.Path() / "gone";
-    std::filesystem::create_directories(work);
-    const auto script = folder.Path() / "set-up.sh";
-    Save(work, script, {Yes});
+    // Without its folder the script stops before the program.
     std::filesystem::remove(work);
-
-    TProcess run(script.string(), {}, ScriptEnvironment(), folder.Path());
-    EXPECT_EQ(run.Wait(std::chrono::seconds(30)), 1);
-    EXPECT_NE(run.Errors().find("Cannot change to the folder of this set-up: " + work.string() + "\n"),
-              std::string::npos)
-        << run.Errors();
-    EXPECT_EQ(run.Output(), "");
+    TProcess gone(script.string(), {}, ScriptEnvironment(), folder.Path());
+    EXPECT_EQ(gone.Wait(std::chrono::seconds(30)), 1);
+    EXPECT_TRUE(
+        gone.Errors().ends_with("Cannot change to the folder of this set-up: " + work.string() + "\n"))
+        << gone.Errors();
+    EXPECT_EQ(gone.Output(), "");
 }
 
-TEST_F(BatchFileTest, TheScriptReplacesAnOldFileWholeAndIsExecutableAsTheUmaskAllows)
+TEST_F(BatchFileTest, TheScriptIsWrittenWholeAndExecutableAsTheUmaskAllowsOrNotAtAll)
 {
-    Start();
+    Start({"/sine"});
     const auto script = folder.Path() / "set-up.sh";
+    dialogs->AnswerSave(std::nullopt);
+    instrument->SaveToBatchFile();
+    EXPECT_EQ(dialogs->Asked().size(), 1u); // no question after a cancelled dialog
+
+    Save(folder.Path(), script, {Yes, Cancel});
+    EXPECT_FALSE(std::filesystem::exists(script));
+    EXPECT_EQ(ErrorOf([&] {
+                  Save(folder.Path(), folder.Path() / "missing" / "set-up.sh", {No, Yes});
+              }),
+              "System Error.  Code: 2.\r\nNo such file or directory");
+
     std::ofstream(script) << "old";
     std::filesystem::permissions(script, std::filesystem::perms::owner_read);
-
     const mode_t previous = ::umask(027);
-    Save(folder.Path(), script, {No});
+    Save(folder.Path(), script, {No, No});
     ::umask(previous);
     struct stat info
     {
@@ -278,28 +222,9 @@ TEST_F(BatchFileTest, TheScriptReplacesAnOldFileWholeAndIsExecutableAsTheUmaskAl
     EXPECT_EQ(info.st_mode & 07777, 0750u);
     const auto text = platform::wholefile::Read(script, 1 << 16);
     ASSERT_TRUE(text);
-    EXPECT_TRUE(text->ends_with("exec '/usr/bin/ondrix' \"$@\" /a='NAN' /b='NAN' /nobackupvoltage\n"))
-        << *text;
-    ExpectNoTemporaries();
-}
-
-TEST_F(BatchFileTest, CancelWritesNothingAndAFailedWriteIsTheSystemsError)
-{
-    Start({"/sine"});
-    const auto script = folder.Path() / "set-up.sh";
-
-    dialogs->AnswerSave(std::nullopt);
-    instrument->SaveToBatchFile();
-    EXPECT_EQ(dialogs->Asked().size(), 1u); // no question after a cancelled dialog
-
-    Save(folder.Path(), script, {Yes, Cancel});
-    EXPECT_FALSE(std::filesystem::exists(script));
-    ExpectNoTemporaries();
-
-    EXPECT_EQ(ErrorOf([&] {
-                  Save(folder.Path(), folder.Path() / "missing" / "set-up.sh", {No, Yes});
-              }),
-              "System Error.  Code: 2.\r\nNo such file or directory");
+    EXPECT_TRUE(text->ends_with(" \"$@\" /a='NAN' /b='NAN' /nobackupvoltage\n")) << *text;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        EXPECT_FALSE(platform::wholefile::IsTemporaryName(entry.path().filename().string())) << entry.path();
 }
 
 } // namespace
