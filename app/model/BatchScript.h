@@ -54,7 +54,8 @@ using TBatchQuestion = std::function<TMsgResult(const QString& text)>;
 // Port?" while a port is open and then, only after Yes, "Include DTR
 // Channel?" and "Include RTS Channel?" for the toggles that run; "Include
 // Parallel Port?" while its toggle runs; always "Backup Audio Volume before
-// changing it?". Returns the script, or nullopt at the first Cancel.
+// changing it?". Returns the script, or nullopt at the first Cancel. The
+// audio part carries "/loop" in continuous mode, which holds the tone it starts.
 //
 // The script (POSIX sh, UTF-8, LF) changes to the saved folder, stopping with
 // a message and status 1 when that is gone, and replaces itself by the
