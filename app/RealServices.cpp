@@ -2,6 +2,7 @@
 
 #include "app/dialogs/QtDialogs.h"
 
+#include <filesystem>
 #include <iostream>
 
 namespace ondrix::app {
@@ -21,6 +22,8 @@ TOndrixServices RealOndrixServices()
     services.MasterVolume = platform::PulseMasterVolume();
     services.Dialogs = std::make_shared<TQtDialogs>();
     services.MakeTimer = QtTimers();
+    std::error_code unknown;
+    services.ProgramPath = std::filesystem::read_symlink("/proc/self/exe", unknown).string();
     services.ConsoleOut = &std::cout;
     services.ConsoleIn = &std::cin;
     return services;

@@ -94,11 +94,12 @@ void SyncFolder(const std::string& folder)
     ::close(fd);
 }
 
-WriteOutcome Replace(const std::string& target, std::string_view bytes, const struct stat* existing)
+WriteOutcome Replace(const std::string& target, std::string_view bytes, const struct stat* existing,
+                     mode_t newFileMode)
 {
     const std::string folder = FolderOf(target);
     std::string temporary;
-    const int fd = CreateTemporaryFile(folder, temporary);
+    const int fd = CreateTemporaryFile(folder, temporary, newFileMode);
     if (fd < 0) return Failure(errno);
     if (existing != nullptr) {
         // The new file takes the place of the old one: same owner (when root
@@ -209,7 +210,7 @@ bool WriteAll(int fd, std::string_view bytes)
     return true;
 }
 
-WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes)
+WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes, mode_t newFileMode)
 {
     if (path.empty()) return Failure(ENOENT, "the file name is empty");
     struct stat info
@@ -228,7 +229,7 @@ WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes)
     const std::optional<std::string> target = FollowLinks(path);
     if (!target) return Failure(errno);
     if (exists && !MayWrite(*target, info)) return Failure(EACCES);
-    return Replace(*target, bytes, exists ? &info : nullptr);
+    return Replace(*target, bytes, exists ? &info : nullptr, newFileMode);
 }
 
 } // namespace ondrix::platform

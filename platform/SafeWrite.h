@@ -34,8 +34,9 @@ struct WriteOutcome
 // existing file without write permission for the user is refused, also for
 // root (root needs at least one write bit in the file's mode, as a read-only
 // file is a statement of intent). On failure nothing is left behind, the
-// target is unchanged, and errno is set to outcome.error.
-WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes);
+// target is unchanged, and errno is set to outcome.error. A new file gets
+// `newFileMode` less the umask (0755 for a script); an existing one keeps its own.
+WriteOutcome WriteFileSafely(const std::string& path, std::string_view bytes, mode_t newFileMode = 0666);
 
 // Writes all bytes to fd, retrying after signals; false with errno set.
 bool WriteAll(int fd, std::string_view bytes);

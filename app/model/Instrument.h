@@ -182,6 +182,13 @@ class TInstrument
     double DisplayVoltage() const;
     QString VoltageReadingText() const;
 
+    // --- Batch file ----------------------------------------------------------------------
+    // "Save To Batch File": the "Save Batch File" dialog, the questions on the
+    // running outputs, then a shell script that starts the program again with
+    // the switches of this set-up, from the current directory. Writes the
+    // whole script or nothing; throws the system's error when it cannot.
+    void SaveToBatchFile();
+
     // --- Display ------------------------------------------------------------------------
     // The four lines of the display, joined by CR LF.
     QString StatusText() const;

@@ -48,6 +48,9 @@ struct TOndrixServices
     // Prompts, message boxes and save dialogs.
     std::shared_ptr<TDialogs> Dialogs;
 
+    // The running program's full path, which a saved set-up starts again.
+    std::string ProgramPath;
+
     // The timers of the port toggles, the sweep and the display.
     TTimerFactory MakeTimer;
 

@@ -38,6 +38,7 @@ void TOndrix::BindInstrumentCommands()
     actions_.Bind(TCommand::PeakToPeak, [&i] { i.SetVoltmeterType(TVoltmeterType::PeakToPeak); });
     actions_.Bind(TCommand::EnterAmplitude, [&i] { i.EnterAmplitude(); });
     actions_.Bind(TCommand::SetAudioVoltage, [&i] { i.SetAudioVoltage(); });
+    actions_.Bind(TCommand::SaveToBatchFile, [&i] { i.SaveToBatchFile(); });
     actions_.Bind(TCommand::CopyToClipboard, [this] { CopyStatusToClipboard(); });
     actions_.Bind(TCommand::Duration, [&i] { i.EnterDuration(); });
     actions_.Bind(TCommand::Continuous, [this, &i] { i.SetContinuous(actions_[TCommand::Continuous]->isChecked()); });
@@ -56,8 +57,7 @@ void TOndrix::BuildMenus()
     // Entries whose command is built elsewhere appear once it is bound.
     auto add = [this](QMenu* menu, TCommand command) {
         const bool external = command == TCommand::Manual || command == TCommand::AboutOndrix ||
-                              command == TCommand::VoltageAmplifier || command == TCommand::Pinouts ||
-                              command == TCommand::SaveToBatchFile;
+                              command == TCommand::VoltageAmplifier || command == TCommand::Pinouts;
         if (!external || externallyBound_.count(command)) menu->addAction(actions_[command]);
     };
     if (!displayMenu_) displayMenu_ = new QMenu(this);

@@ -50,6 +50,7 @@ class InstrumentTest : public ::testing::Test
     bool ioPortUsable = true;
     bool withMasterVolume = false;
     bool realTimers = false; // Qt's timers instead of the manual clock
+    std::string programPath = "/usr/bin/ondrix"; // what a saved set-up starts
     TManualClock clock;
 
     // What the display showed and what start-up asked of the window.
@@ -97,6 +98,7 @@ class InstrumentTest : public ::testing::Test
         services.OpenAtomTableKey = [this] { return std::make_shared<platform::VolatileValues>(atomTableDir); };
         services.MasterVolume = withMasterVolume ? volume : nullptr;
         services.Dialogs = dialogs;
+        services.ProgramPath = programPath;
         services.MakeTimer = realTimers ? QtTimers() : clock.Timers();
         services.ConsoleOut = &consoleOut;
         services.ConsoleIn = &consoleIn;
