@@ -174,8 +174,8 @@ TEST_F(PanelJourneyTest, PlayTuneSweepCopyAndPowerOff)
     QThread::msleep(600); // a display refresh
     Click(kDisplay);
     QThread::msleep(300);
-    const QStringList entries{"Help",          "Calibrate Voltage", "Voltmeter Type", "Enter Amplitude",
-                              "Set Audio Voltage", "Copy to Clipboard"};
+    const QStringList entries{"Help",           "Calibrate Voltage",  "Voltmeter Type",   "Enter Amplitude",
+                              "Set Audio Voltage", "Save To Batch File", "Copy to Clipboard"};
     QStringList downs;
     for (int i = 0; i < entries.indexOf("Copy to Clipboard") + 1; ++i)
         downs << "Down";
