@@ -1,7 +1,7 @@
 # bash completion for Ondrix: the program's switches and the tools' options.
 # Installed once under each command's name; bash-completion loads it on first use.
 
-_ondrix_switches=(/? /sine /square /triangle /sawtooth /noise /hide /nobackupvoltage /rms /peak /pp /atom
+_ondrix_switches=(/? /sine /square /triangle /sawtooth /noise /hide /nobackupvoltage /rms /peak /pp /atom /loop
   /record= /autoquit= /duration= /io= /com= /rts= /dtr= /iomask= /iofreq= /amp= /audiofreq= /atom= /vout=
   /closevol= /a= /b=)
 _ondrix_tone_options=(--freq --note --duration --wave --bits --rate --stereo --am --no-multiplier --envelope --loop

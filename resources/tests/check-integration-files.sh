@@ -77,8 +77,8 @@ else
 fi
 
 # The program: the switches of its usage text are in the manual page and the
-# completion; the page adds only /? itself and /a and /b, which the usage text
-# never named.
+# completion; the page adds only /? itself, /a and /b, which the usage text
+# never named, and /loop, which came after it.
 page=$(grep -E '^\.(It|Op) Cm /' "$resources/man/ondrix.1" | words '/[a-z?]+')
 completion=$(completes "ondrix /" | sed 's/=$//' | sort -u)
 same "$page" "$completion" "the manual page's switches against the completion"
@@ -86,7 +86,7 @@ if [ -x "$bin/ondrix" ]; then
   usage=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen HOME="$scratch" XDG_CONFIG_HOME="$scratch" XDG_RUNTIME_DIR="$scratch" \
     timeout 60 "$bin/ondrix" '/?' </dev/null 2>/dev/null | head -n 1 | words '/[a-z?]+')
   [ -n "$usage" ] || fail "ondrix /? printed no usage line"
-  same "$(printf '%s\n' "$usage" '/?' /a /b | sort -u)" "$page" "ondrix /? (and /?, /a, /b) against its manual page"
+  same "$(printf '%s\n' "$usage" '/?' /a /b /loop | sort -u)" "$page" "ondrix /? (and /?, /a, /b, /loop) against its manual page"
 else
   fail "$bin/ondrix is not built"
 fi
