@@ -1,4 +1,7 @@
 // ondrix-tone run as a process: options, messages, exit codes and the files it writes.
+#include "testsupport/ProcessRunner.h"
+#include "testsupport/TempFolder.h"
+
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -6,40 +9,31 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <vector>
 
+namespace ondrix {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun
-{
-    int exitCode;
-    std::string out;
-    std::string err;
-};
+using testsupport::ProcessResult;
 
 class ToneTool : public ::testing::Test
 {
   protected:
-    void SetUp() override
+    // Runs ondrix-tone with these space-separated arguments.
+    ProcessResult Tone(const std::string& args, const testsupport::Environment& changes = {}) const
     {
-        char pattern[] = "/tmp/ondrix-tone-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    ToolRun Tone(const std::string& args, const std::string& environment = "") const
-    {
-        const std::string command = environment + " " + std::string(ONDRIX_TONE_BIN) + " " + args + " >" +
-                                    (dir / "stdout").string() + " 2>" + (dir / "stderr").string() +
-                                    " </dev/null";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(dir / "stdout"), Read(dir / "stderr")};
+        std::vector<std::string> arguments;
+        std::istringstream words(args);
+        for (std::string word; words >> word;)
+            arguments.push_back(word);
+        return testsupport::RunProcess(ONDRIX_TONE_BIN, arguments,
+                                       testsupport::InheritedEnvironment(changes));
     }
 
     std::string Wav(const std::string& name) const { return (dir / name).string(); }
@@ -50,12 +44,13 @@ class ToneTool : public ::testing::Test
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    fs::path dir;
+    testsupport::TempFolder folder;
+    fs::path dir = folder.Path();
 };
 
 TEST_F(ToneTool, HelpListsEveryOption)
 {
-    const ToolRun run = Tone("--help");
+    const ProcessResult run = Tone("--help");
     EXPECT_EQ(run.exitCode, 0);
     for (const char* option :
          {"--freq", "--note", "--duration", "--wave", "--bits", "--rate", "--stereo", "--am",
@@ -70,7 +65,7 @@ TEST_F(ToneTool, BadOptionsAndValuesExitWithTwo)
           "--bits 12 --out x.wav", "--rate 48000 --out x.wav", "--am 9:50:sine:2 --out x.wav",
           "--am 1:50:sine --out x.wav", "--am 1:50:sine:nan --out x.wav", "--envelope 1,2,3 --out x.wav",
           "--note H --out x.wav", "--stereo=1 --out x.wav", "--loop=1", ""}) {
-        const ToolRun run = Tone(args);
+        const ProcessResult run = Tone(args);
         EXPECT_EQ(run.exitCode, 2) << args;
         EXPECT_EQ(run.err.rfind("ondrix-tone: ", 0), 0u) << args << ": " << run.err;
     }
@@ -101,7 +96,7 @@ TEST_F(ToneTool, NumbersAreClampedNotWrapped)
 
 TEST_F(ToneTool, FormatOptionsReachTheFile)
 {
-    const ToolRun run =
+    const ProcessResult run =
         Tone("--wave triangle --bits 8 --rate 44100 --stereo --duration 250 --am 2:30:noise:1.5 "
              "--envelope 5,5,10,60,20 --out " +
              Wav("t.wav"));
@@ -118,8 +113,8 @@ TEST_F(ToneTool, FormatOptionsReachTheFile)
 
 TEST_F(ToneTool, PlayWithoutASoundServerFailsAfterWritingTheFile)
 {
-    const ToolRun run =
-        Tone("--play --duration 20 --out " + Wav("p.wav"), "PULSE_SERVER=unix:" + (dir / "none").string());
+    const ProcessResult run = Tone("--play --duration 20 --out " + Wav("p.wav"),
+                                   {{"PULSE_SERVER", "unix:" + (dir / "none").string()}});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_EQ(run.err.rfind("ondrix-tone: no sound server reachable", 0), 0u) << run.err;
     EXPECT_EQ(fs::file_size(Wav("p.wav")), 2u * 20 * 96 + 76);
@@ -154,7 +149,7 @@ TEST_F(ToneTool, OutputNeverReplacesWhatIsNotAFile)
     // Devices are written in place: /dev/null stays the device (the tests run as root).
     EXPECT_EQ(Tone("--out /dev/null").exitCode, 0);
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
-    const ToolRun full = Tone("--out /dev/full");
+    const ProcessResult full = Tone("--out /dev/full");
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
@@ -163,7 +158,7 @@ TEST_F(ToneTool, OutputNeverReplacesWhatIsNotAFile)
     const fs::path readOnly = dir / "ro.wav";
     std::ofstream(readOnly) << "keep";
     fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    const ToolRun refused = Tone("--out " + readOnly.string());
+    const ProcessResult refused = Tone("--out " + readOnly.string());
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("Permission denied"), std::string::npos) << refused.err;
     EXPECT_EQ(Read(readOnly), "keep");
@@ -174,9 +169,10 @@ TEST_F(ToneTool, OutputNeverReplacesWhatIsNotAFile)
 
 TEST_F(ToneTool, FailedExportExitsWithOne)
 {
-    const ToolRun run = Tone("--out " + (dir / "missing" / "t.wav").string());
+    const ProcessResult run = Tone("--out " + (dir / "missing" / "t.wav").string());
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
 }
 
 } // namespace
+} // namespace ondrix
