@@ -5,14 +5,12 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <vector>
 
 namespace ondrix {
@@ -138,10 +136,11 @@ TEST_F(ToneTool, OutputNeverReplacesWhatIsNotAFile)
     const fs::path fifo = dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string copy = (dir / "copy.wav").string();
-    const int status = std::system(("cat " + fifo.string() + " >" + copy + " & " + ONDRIX_TONE_BIN +
-                                    " --out " + fifo.string() + "; wait")
-                                       .c_str());
-    EXPECT_EQ(status, 0);
+    // The tool's own exit code, once the reader has taken everything.
+    const ProcessResult piped = testsupport::RunProcess(
+        "/bin/sh", {"-c", "cat \"$1\" >\"$2\" & \"$0\" --out \"$1\"; code=$?; wait; exit $code",
+                    ONDRIX_TONE_BIN, fifo.string(), copy});
+    EXPECT_EQ(piped.exitCode, 0) << piped.err;
     EXPECT_TRUE(fs::is_fifo(fifo));
     ASSERT_EQ(Tone("--out " + Wav("plain.wav")).exitCode, 0);
     EXPECT_EQ(Read(copy), Read(Wav("plain.wav")));
