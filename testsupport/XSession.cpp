@@ -1,5 +1,6 @@
 #include "testsupport/XSession.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPoint>
@@ -14,20 +15,30 @@ XSession::~XSession()
     Stop();
 }
 
+void StopProcess(QProcess& process)
+{
+    if (process.state() == QProcess::NotRunning) return;
+    process.terminate();
+    if (!process.waitForFinished(3000)) process.kill();
+    process.waitForFinished(3000);
+}
+
 void XSession::Stop()
 {
-    if (server_.state() != QProcess::NotRunning) {
-        server_.terminate();
-        if (!server_.waitForFinished(3000)) server_.kill();
-        server_.waitForFinished(3000);
-    }
+    StopProcess(server_);
+}
+
+bool XSession::Installed()
+{
+    return !QStandardPaths::findExecutable("Xvfb").isEmpty() &&
+           !QStandardPaths::findExecutable("xdotool").isEmpty();
 }
 
 bool XSession::Start()
 {
     const QString xvfb = QStandardPaths::findExecutable("Xvfb");
     xdotool_ = QStandardPaths::findExecutable("xdotool");
-    if (xvfb.isEmpty() || xdotool_.isEmpty()) {
+    if (!Installed()) {
         whyUnavailable_ = "Xvfb or xdotool is not installed; the X server test is skipped";
         return false;
     }
@@ -53,6 +64,17 @@ QProcessEnvironment XSession::Environment() const
     environment.insert("DISPLAY", display_);
     environment.remove("WAYLAND_DISPLAY");
     environment.remove("QT_QPA_PLATFORM");
+    return environment;
+}
+
+QProcessEnvironment XSession::Environment(const QString& home) const
+{
+    QProcessEnvironment environment = Environment();
+    environment.insert("HOME", home);
+    const QString runtime = QDir(home).filePath("run");
+    QDir(home).mkpath("run");
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    environment.insert("XDG_RUNTIME_DIR", runtime);
     return environment;
 }
 

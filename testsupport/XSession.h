@@ -21,6 +21,8 @@ class XSession
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
 
+    // Whether Xvfb and xdotool are installed; without them Start fails.
+    static bool Installed();
     bool Start();
     // Ends the X server, as when a session ends under its programs.
     void Stop();
@@ -30,6 +32,9 @@ class XSession
     // The calling process's environment pointed at this display (no Wayland,
     // no platform override), for the programs a test starts.
     QProcessEnvironment Environment() const;
+    // As above, with `home` as the program's home and a private runtime
+    // folder inside it, so that it finds no settings of the user's.
+    QProcessEnvironment Environment(const QString& home) const;
 
     // Runs xdotool with these arguments; its standard output, trimmed.
     QString Xdotool(const QStringList& arguments) const;
@@ -47,5 +52,8 @@ class XSession
     QString display_;
     QProcess server_;
 };
+
+// Ends a program a test started: asked first, killed when it does not go.
+void StopProcess(QProcess& process);
 
 } // namespace ondrix::testsupport

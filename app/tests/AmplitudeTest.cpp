@@ -156,12 +156,12 @@ TEST_F(AmplitudeTest, SetSystemVolumeMovesTheControlFirstAndClamps)
 TEST_F(AmplitudeTest, ArrowsStepByFiveAndRestartTheTone)
 {
     TInstrument& o = StartOnMaster({"/amp=40", "/nobackupvoltage"});
-    const int plays = log->Plays;
+    const std::size_t plays = sound->plays.size();
     o.StepAmplitude(TStep::Up);
     EXPECT_EQ(o.Amplitude(), 45);
     EXPECT_EQ(master->Sets.back(), 45u);
     EXPECT_TRUE(o.AudioPlaying());
-    EXPECT_EQ(log->Plays, plays + 1);
+    EXPECT_EQ(sound->plays.size(), plays + 1);
     o.StepAmplitude(TStep::Down);
     o.StepAmplitude(TStep::Down);
     EXPECT_EQ(master->Sets.back(), 35u);
@@ -179,10 +179,10 @@ TEST_F(AmplitudeTest, AnArrowTheServerRefusesStopsTheToneAndSaysSo)
     TInstrument& o = StartOnMaster({"/amp=40", "/sine", "/nobackupvoltage"});
     ASSERT_TRUE(o.AudioPlaying());
     master->Settable = false;
-    const int stops = log->Stops;
+    const int stops = sound->stops;
     EXPECT_EQ(ErrorOf([&] { o.StepAmplitude(TStep::Up); }), "Amplitude failed");
     EXPECT_FALSE(o.AudioPlaying());
-    EXPECT_GT(log->Stops, stops);
+    EXPECT_GT(sound->stops, stops);
     EXPECT_EQ(o.Amplitude(), 45); // the control has moved all the same
 }
 

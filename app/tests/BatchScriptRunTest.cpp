@@ -27,10 +27,10 @@ TEST_F(BatchScriptRunTest, TheProgramStartsWithTheStoredSwitchesAndTheScriptsOve
     dialogs->AnswerMessage(TMsgResult::Yes); // the audio part, with /amp=80
     dialogs->AnswerMessage(TMsgResult::No);  // no backup: the amplitude stays after the run
     instrument->SaveToBatchFile();
-    ExpectValidShell(script, folder.Path());
+    ExpectValidShell(script);
 
     // Private folders, or the sound server's where it runs.
-    std::map<std::string, std::string> env = ScriptEnvironment();
+    testsupport::Environment env = ScriptEnvironment();
     for (const char* name :
          {"HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "ONDRIX_ATOM_DIR"}) {
         const auto dir = folder.Path() / "run" / name;
@@ -45,10 +45,9 @@ TEST_F(BatchScriptRunTest, TheProgramStartsWithTheStoredSwitchesAndTheScriptsOve
     for (const char* name : inherited)
         if (const char* value = std::getenv(name)) env[name] = value;
 
-    std::string output;
-    EXPECT_EQ(RunToEnd(script.string(), {"/hide", "/autoquit=300", "/amp=20"}, env, folder.Path(), &output),
-              2)
-        << output;
+    const testsupport::ProcessResult run =
+        testsupport::RunProcess(script.string(), {"/hide", "/autoquit=300", "/amp=20"}, env);
+    EXPECT_EQ(run.exitCode, 2) << run.out;
     if (server.Available()) {
         EXPECT_EQ(server.SinkVolumePercent(), 20);
     }

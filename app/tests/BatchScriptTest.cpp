@@ -65,7 +65,7 @@ TEST(BatchScriptTest, QuestionsFollowTheRunningOutputsAndEachAnswerStoresItsPart
     };
     // clang-format on
 
-    TTempFolder folder;
+    testsupport::TempFolder folder;
     for (const auto& [name, setup, answerList, questions, switches] : rows) {
         SCOPED_TRACE(name);
         std::deque<TMsgResult> answers(answerList.begin(), answerList.end());
@@ -168,11 +168,11 @@ TEST_F(BatchFileTest, NothingRunsButTheProgramInItsFolderWithTheScriptsArguments
     EXPECT_EQ(dialogs->Asked()[0].Caption, "Save Batch File");
     EXPECT_EQ(dialogs->Asked()[0].Prompt, "Shell scripts|*.sh");
     EXPECT_EQ(dialogs->Asked()[1].Caption, "Ondrix");
-    ExpectValidShell(script, folder.Path());
+    ExpectValidShell(script);
 
     TWorkingFolder in(start);
-    TProcess run(script.string(), {"/amp=20", "two words", "it's $(touch pwned)"}, ScriptEnvironment(),
-                 folder.Path());
+    testsupport::Process run(script.string(), {"/amp=20", "two words", "it's $(touch pwned)"},
+                             ScriptEnvironment());
     EXPECT_EQ(run.Wait(std::chrono::seconds(30)), 7) << run.Errors();
     const std::vector<std::string> expected{std::filesystem::canonical(work).string(),
                                             "/amp=20",
@@ -187,7 +187,7 @@ TEST_F(BatchFileTest, NothingRunsButTheProgramInItsFolderWithTheScriptsArguments
 
     // Without its folder the script stops before the program.
     std::filesystem::remove(work);
-    TProcess gone(script.string(), {}, ScriptEnvironment(), folder.Path());
+    testsupport::Process gone(script.string(), {}, ScriptEnvironment());
     EXPECT_EQ(gone.Wait(std::chrono::seconds(30)), 1);
     EXPECT_TRUE(
         gone.Errors().ends_with("Cannot change to the folder of this set-up: " + work.string() + "\n"))

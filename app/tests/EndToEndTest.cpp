@@ -1,7 +1,7 @@
 // The real program run as a new user would: a private HOME and XDG folders,
 // no display, no sound server, standard input closed.
-#include "ProcessRunner.h"
-#include "TempFolder.h"
+#include "testsupport/ProcessRunner.h"
+#include "testsupport/TempFolder.h"
 
 #include <csignal>
 #include <functional>
@@ -16,18 +16,21 @@ namespace ondrix::app::testing {
 namespace {
 
 using namespace std::chrono_literals;
+using testsupport::Process;
+using testsupport::ProcessResult;
+using testsupport::RunProcess;
 
 class EndToEndTest : public ::testing::Test
 {
   protected:
-    TTempFolder folder;
+    testsupport::TempFolder folder;
     std::filesystem::path runtimeDir = folder.Path() / "run";
     std::filesystem::path atomTable = runtimeDir / "Merrow" / "Ondrix" / "AtomTable";
-    std::map<std::string, std::string> env;
+    testsupport::Environment env;
 
     void SetUp() override
     {
-        for (const char* dir : {"home", "config", "state", "run", "atoms", "out", "work"})
+        for (const char* dir : {"home", "config", "state", "run", "atoms", "work"})
             std::filesystem::create_directory(folder.Path() / dir);
         std::filesystem::permissions(runtimeDir, std::filesystem::perms::owner_all);
         env = {
@@ -45,14 +48,15 @@ class EndToEndTest : public ::testing::Test
 
     std::optional<int> Ondrix(const std::vector<std::string>& args, std::string* output = nullptr)
     {
-        return RunToEnd(ONDRIX_BIN, args, env, folder.Path() / "out", output);
+        const ProcessResult result = RunProcess(ONDRIX_BIN, args, env);
+        if (output) *output = result.out;
+        return result.exitCode;
     }
 
     std::pair<std::optional<int>, std::string> Atom(const std::string& command, const std::string& argument)
     {
-        std::string output;
-        const auto code = RunToEnd(ONDRIX_ATOM_BIN, {command, argument}, env, folder.Path() / "out", &output);
-        return {code, output};
+        const ProcessResult result = RunProcess(ONDRIX_ATOM_BIN, {command, argument}, env);
+        return {result.exitCode, result.out};
     }
 
     std::string AddAtom(const std::string& name)
@@ -103,8 +107,8 @@ TEST_F(EndToEndTest, UsageTextWithClosedInputExitsZero)
 TEST_F(EndToEndTest, UsageTextThatCannotBeWrittenExitsOne)
 {
     const std::string program = ONDRIX_BIN;
-    EXPECT_EQ(RunToEnd("/bin/sh", {"-c", "exec \"$0\" /? >/dev/full", program}, env, folder.Path() / "out"), 1);
-    EXPECT_EQ(RunToEnd("/bin/sh", {"-c", "exec \"$0\" /? >&-", program}, env, folder.Path() / "out"), 1);
+    EXPECT_EQ(RunProcess("/bin/sh", {"-c", "exec \"$0\" /? >/dev/full", program}, env).exitCode, 1);
+    EXPECT_EQ(RunProcess("/bin/sh", {"-c", "exec \"$0\" /? >&-", program}, env).exitCode, 1);
 }
 
 TEST_F(EndToEndTest, HeadlessStartUpErrorsEndWithOneAndNameTheirSwitch)
@@ -121,12 +125,12 @@ TEST_F(EndToEndTest, HeadlessStartUpErrorsEndWithOneAndNameTheirSwitch)
         {{"/vout=1", "/autoquit=0"}, "ondrix: /vout=1: Voltage out of range"},
     };
     for (const auto& [args, message] : cases) {
-        TProcess ondrix(ONDRIX_BIN, args, env, folder.Path() / "out");
+        Process ondrix(ONDRIX_BIN, args, env);
         EXPECT_EQ(ondrix.Wait(30s), 1) << args[0];
         EXPECT_NE(ondrix.Errors().find(message + "\n"), std::string::npos) << ondrix.Errors();
     }
     // An unparsable amplitude is reported, and start-up goes on.
-    TProcess typo(ONDRIX_BIN, {"/amp=abc", "/autoquit=0"}, env, folder.Path() / "out");
+    Process typo(ONDRIX_BIN, {"/amp=abc", "/autoquit=0"}, env);
     EXPECT_EQ(typo.Wait(30s), 2);
     EXPECT_NE(typo.Errors().find("ondrix: /amp=abc: 'abc' is not a valid integer value\n"), std::string::npos)
         << typo.Errors();
@@ -144,9 +148,10 @@ TEST_F(EndToEndTest, RecordWritesTheToneOfTheToneTool)
     const auto reference = folder.Path() / "work" / "x.wav";
     EXPECT_EQ(Ondrix({"/hide", "/sine", "/audiofreq=1000", "/record=" + recorded.string(), "/autoquit=200"}),
               2);
-    ASSERT_EQ(RunToEnd(ONDRIX_TONE_BIN, {"--freq", "1000", "--wave", "sine", "--out", reference.string()},
-                       env, folder.Path() / "out"),
-              0);
+    ASSERT_EQ(
+        RunProcess(ONDRIX_TONE_BIN, {"--freq", "1000", "--wave", "sine", "--out", reference.string()}, env)
+            .exitCode,
+        0);
     ASSERT_TRUE(std::filesystem::exists(recorded));
     EXPECT_EQ(FileText(recorded), FileText(reference));
     EXPECT_EQ(std::filesystem::file_size(recorded), 19276u);
@@ -155,11 +160,12 @@ TEST_F(EndToEndTest, RecordWritesTheToneOfTheToneTool)
     EXPECT_EQ(Ondrix({"/hide", "/square", "/audiofreq=70000", "/duration=40000",
                       "/record=" + recorded.string(), "/autoquit=0"}),
               2);
-    ASSERT_EQ(
-        RunToEnd(ONDRIX_TONE_BIN,
-                 {"--freq", "20000", "--duration", "32767", "--wave", "square", "--out", reference.string()},
-                 env, folder.Path() / "out"),
-        0);
+    ASSERT_EQ(RunProcess(
+                  ONDRIX_TONE_BIN,
+                  {"--freq", "20000", "--duration", "32767", "--wave", "square", "--out", reference.string()},
+                  env)
+                  .exitCode,
+              0);
     EXPECT_EQ(FileText(recorded), FileText(reference));
 }
 
@@ -167,7 +173,7 @@ TEST_F(EndToEndTest, DeletingTheAtomEndsTheProgramWithTwo)
 {
     const std::string atom = AddAtom("stop ondrix");
     ASSERT_FALSE(atom.empty());
-    TProcess ondrix(ONDRIX_BIN, {"/hide", "/atom=" + atom}, env, folder.Path() / "out");
+    Process ondrix(ONDRIX_BIN, {"/hide", "/atom=" + atom}, env);
     ASSERT_TRUE(Eventually([&] { return std::filesystem::exists(atomTable / atom); })) << ondrix.Errors();
     EXPECT_EQ(FileText(atomTable / atom).substr(0, 11), "stop ondrix");
     EXPECT_FALSE(ondrix.Wait(0ms));
@@ -184,8 +190,8 @@ TEST_F(EndToEndTest, AtomFlagDeletesTheBookedAtomsAndExitsZero)
     const std::string unbooked = AddAtom("unbooked");
     {
         // Two waiting copies that die without cleaning up leave their bookings.
-        TProcess a(ONDRIX_BIN, {"/hide", "/atom=" + first}, env, folder.Path() / "out");
-        TProcess b(ONDRIX_BIN, {"/hide", "/atom=" + second}, env, folder.Path() / "out");
+        Process a(ONDRIX_BIN, {"/hide", "/atom=" + first}, env);
+        Process b(ONDRIX_BIN, {"/hide", "/atom=" + second}, env);
         ASSERT_TRUE(Eventually([&] {
             return std::filesystem::exists(atomTable / first) && std::filesystem::exists(atomTable / second);
         }));
@@ -205,7 +211,7 @@ TEST_F(EndToEndTest, TerminationSignalRunsTheShutdown)
 {
     const std::string atom = AddAtom("running");
     for (int signal : {SIGTERM, SIGINT}) {
-        TProcess ondrix(ONDRIX_BIN, {"/hide", "/atom=" + atom}, env, folder.Path() / "out");
+        Process ondrix(ONDRIX_BIN, {"/hide", "/atom=" + atom}, env);
         ASSERT_TRUE(Eventually([&] { return std::filesystem::exists(atomTable / atom); })) << ondrix.Errors();
         ::kill(ondrix.Pid(), signal);
         EXPECT_EQ(ondrix.Wait(30s), 128 + signal) << ondrix.Errors();

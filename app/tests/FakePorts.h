@@ -2,18 +2,16 @@
 
 #include "platform/IoPort.h"
 #include "platform/SerialLine.h"
-#include "platform/SoundDevice.h"
 #include "platform/SystemError.h"
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 namespace ondrix::app::testing {
 
-// Every line change, port write and sound call the fakes saw, in order.
+// Every port opened and closed, line change and port write the fakes saw, in order.
 struct TPortLog
 {
     struct LineChange
@@ -34,9 +32,6 @@ struct TPortLog
     std::vector<std::string> Closed; // serial port names closed
     std::vector<LineChange> Lines;
     std::vector<Write> Writes;
-    int Plays = 0;
-    int Stops = 0;
-    int LoopEnds = 0; // a looping tone told to end at its loop's end
 };
 
 class TFakeSerialLine : public platform::SerialLine
@@ -65,38 +60,6 @@ class TFakeIoPort : public platform::IoPort
 
   private:
     std::shared_ptr<TPortLog> log_;
-};
-
-// Keeps the last image played, so tests can compare it with a recording.
-class TFakeSoundDevice : public platform::SoundDevice
-{
-  public:
-    explicit TFakeSoundDevice(std::shared_ptr<TPortLog> log) : log_(std::move(log)) {}
-    bool Play(const std::uint8_t* image, std::size_t size, platform::PlayMode mode) override
-    {
-        ++log_->Plays;
-        LastMode = mode;
-        LastImage.assign(image, image + size);
-        return true;
-    }
-    void Stop() override { ++log_->Stops; }
-    void EndLoop() override { ++log_->LoopEnds; }
-    bool GetVolume(std::uint32_t& word) override
-    {
-        word = volume_;
-        return true;
-    }
-    bool SetVolume(std::uint32_t word) override
-    {
-        volume_ = word;
-        return true;
-    }
-    std::vector<std::uint8_t> LastImage;
-    platform::PlayMode LastMode{};
-
-  private:
-    std::shared_ptr<TPortLog> log_;
-    std::uint32_t volume_ = 0xFFFFFFFF;
 };
 
 } // namespace ondrix::app::testing

@@ -43,7 +43,7 @@ TEST_F(FrontPanelTest, WithNothingSelectedTheFrequencyControlsDoNothing)
     EXPECT_EQ(o.FreqVar(Audio), 440);
     EXPECT_EQ(o.ToneGen1.Frequency(), 440);
     EXPECT_TRUE(dialogs->Asked().empty());
-    EXPECT_EQ(log->Plays, 0);
+    EXPECT_TRUE(sound->plays.empty());
 }
 
 TEST_F(FrontPanelTest, DigitButtonsSetTheSelectedFrequencyWithinTheKnobsRange)
@@ -94,12 +94,12 @@ TEST_F(FrontPanelTest, FrequencyPromptTakesAFormulaClampedToTheKnobsRange)
     } cases[] = {{"30000", 20000}, {"15.4", 20}, {"1000", 1000}, {"AudioFreq*2", 2000}, {"999.5", 1000},
                  {"70000", 20000}, {"-5", 20},   {"1e30", 20000}};
     for (const Case& c : cases) {
-        const int plays = log->Plays;
+        const std::size_t plays = sound->plays.size();
         dialogs->Answer(c.answer);
         o.EnterFrequency();
         EXPECT_EQ(o.ToneGen1.Frequency(), c.hertz) << c.answer;
         EXPECT_EQ(o.FreqVar(Audio), c.hertz) << c.answer;
-        EXPECT_EQ(log->Plays, plays + 1) << c.answer; // the playing tone restarts
+        EXPECT_EQ(sound->plays.size(), plays + 1) << c.answer; // the playing tone restarts
     }
     const auto& asked = dialogs->Asked();
     EXPECT_EQ(asked[0].Caption, "Frequency");
@@ -129,13 +129,13 @@ TEST_F(FrontPanelTest, WaveformCommandsSelectTheSoundOutputAndPlay)
         {tgSine, "sine"}, {tgSquare, "square"}, {tgSawtooth, "sawtooth"}, {tgTriangle, "triangle"}};
     for (const auto& [wave, name] : waves) {
         Select(Dtr);
-        const int plays = log->Plays;
+        const std::size_t plays = sound->plays.size();
         o.ChooseWaveform(wave);
         EXPECT_EQ(o.ToneGen1.Waveform(), wave) << name;
         EXPECT_EQ(o.SelectedInterface(), Audio) << name;
         EXPECT_TRUE(o.ActiveChecked()) << name;
         EXPECT_TRUE(o.AudioPlaying()) << name;
-        EXPECT_EQ(log->Plays, plays + 1) << name;
+        EXPECT_EQ(sound->plays.size(), plays + 1) << name;
         // The connector box is not checked by them: only the selection moves.
         EXPECT_FALSE(o.ConnectorChecked(Audio)) << name;
     }
@@ -175,7 +175,7 @@ TEST_F(FrontPanelTest, SweepClimbsByItsStepAndStartsAgainPastTheEnd)
         EXPECT_TRUE(o.ActiveChecked());
     }
     EXPECT_EQ(played, (std::vector<int>{110, 120, 130, 100, 110, 120}));
-    EXPECT_EQ(log->Plays, 6);
+    EXPECT_EQ(sound->plays.size(), 6u);
     EXPECT_EQ(o.KnobPosition(), TInstrument::kKnobStart); // the knob stays
 
     // A second click stops it and the tone plays on.
@@ -272,39 +272,40 @@ TEST_F(FrontPanelTest, StatusTextInTheUsersLocale)
 TEST_F(FrontPanelTest, ContinuousModeHoldsEveryStartUntilTheOutputIsSwitchedOff)
 {
     TInstrument& o = Start({"/loop", "/sine", "/duration=50"});
-    const int stops = log->Stops; // the previous instrument's end counted too
-    log->Plays = 1;
+    const int stops = sound->stops; // the previous instrument's end counted too
+    ASSERT_FALSE(sound->plays.empty());
+    const std::size_t plays = sound->plays.size();
     EXPECT_TRUE(o.Continuous());
-    EXPECT_EQ(sound->LastMode, platform::PlayMode::AsyncLoop);
+    EXPECT_EQ(sound->plays.back().mode, platform::PlayMode::AsyncLoop);
 
     // Every start replaces the held tone, with no stop in between.
     o.ClickActive(true);
     o.ChooseWaveform(tgSquare);
     o.ClickDigit(1000);
     o.StepKnob(TStep::Up);
-    EXPECT_EQ(log->Plays, 5);
-    EXPECT_EQ(log->Stops, stops);
-    EXPECT_EQ(sound->LastMode, platform::PlayMode::AsyncLoop);
+    EXPECT_EQ(sound->plays.size(), plays + 4);
+    EXPECT_EQ(sound->stops, stops);
+    EXPECT_EQ(sound->plays.back().mode, platform::PlayMode::AsyncLoop);
 
     // The recording is still one Duration of the tone.
     const auto wav = folder.Path() / "held.wav";
     o.RecordToFile(wav.string());
     EXPECT_EQ(std::filesystem::file_size(wav), o.ToneGen1.WaveImageSize());
-    EXPECT_LT(o.ToneGen1.WaveImageSize(), sound->LastImage.size());
+    EXPECT_LT(o.ToneGen1.WaveImageSize(), sound->plays.back().image.size());
 
     // Switched off, it stops at once; the mode turned off lets the loop end.
     o.ClickActive(false);
-    EXPECT_EQ(log->Stops, stops + 1);
+    EXPECT_EQ(sound->stops, stops + 1);
     o.ChooseWaveform(tgSine);
     o.SetContinuous(false);
-    EXPECT_EQ(log->LoopEnds, 1);
+    EXPECT_EQ(sound->loopEnds, 1);
     EXPECT_FALSE(o.Continuous());
     o.ChooseWaveform(tgSine);
-    EXPECT_NE(sound->LastMode, platform::PlayMode::AsyncLoop);
+    EXPECT_NE(sound->plays.back().mode, platform::PlayMode::AsyncLoop);
 
     // Off by default.
     EXPECT_FALSE(Start({"/sine"}).Continuous());
-    EXPECT_NE(sound->LastMode, platform::PlayMode::AsyncLoop);
+    EXPECT_NE(sound->plays.back().mode, platform::PlayMode::AsyncLoop);
 }
 
 TEST(PlotFunctions, OddTimerAndTraces)

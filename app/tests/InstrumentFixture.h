@@ -4,10 +4,11 @@
 #include "FakePorts.h"
 #include "ManualClock.h"
 #include "ScriptedDialogs.h"
-#include "TempFolder.h"
 #include "app/model/ErrorReport.h"
 #include "app/model/Instrument.h"
 #include "app/startup/Startup.h"
+#include "testsupport/FakeSoundDevice.h"
+#include "testsupport/TempFolder.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -37,9 +38,10 @@ class InstrumentTest : public ::testing::Test
   protected:
     std::shared_ptr<TPortLog> log = std::make_shared<TPortLog>();
     std::shared_ptr<TScriptedDialogs> dialogs = std::make_shared<TScriptedDialogs>();
-    std::shared_ptr<TFakeSoundDevice> sound = std::make_shared<TFakeSoundDevice>(log);
+    std::shared_ptr<testsupport::FakeSoundDevice> sound =
+        std::make_shared<testsupport::FakeSoundDevice>(testsupport::FakeSoundDevice::kFullVolume);
     std::shared_ptr<TFakeMasterVolume> volume = std::make_shared<TFakeMasterVolume>(40);
-    TTempFolder folder;
+    testsupport::TempFolder folder;
     std::shared_ptr<platform::GlobalAtoms> atoms =
         std::make_shared<platform::GlobalAtoms>(folder.Path() / "atoms");
     std::filesystem::path atomTableDir = folder.Path() / "run" / "AtomTable";

@@ -42,7 +42,7 @@ TEST_F(InterfacesTest, ActiveBoxWithNothingSelectedDoesNothing)
     ClickActive();
     EXPECT_TRUE(o.ActiveChecked());
     EXPECT_FALSE(o.AudioPlaying());
-    EXPECT_EQ(log->Plays, 0);
+    EXPECT_TRUE(sound->plays.empty());
     for (TInterfaceId port : {Io, Dtr, Rts})
         EXPECT_FALSE(o.ToggleTimer(port)->Enabled());
 }
@@ -74,7 +74,7 @@ TEST_F(InterfacesTest, ConnectorSelectsAndAppliesTheActiveBox)
     EXPECT_FALSE(o.ConnectorChecked(Rts));
     EXPECT_TRUE(o.ConnectorChecked(Io));
     EXPECT_FALSE(o.AudioPlaying());
-    EXPECT_EQ(log->Plays, 0);
+    EXPECT_TRUE(sound->plays.empty());
 }
 
 TEST_F(InterfacesTest, SoundOutputPlaysAndStops)
@@ -83,22 +83,22 @@ TEST_F(InterfacesTest, SoundOutputPlaysAndStops)
     ClickConnector(Audio);
     EXPECT_EQ(o.SelectedInterface(), Audio);
     EXPECT_FALSE(o.AudioPlaying());
-    EXPECT_EQ(log->Plays, 0);
+    EXPECT_TRUE(sound->plays.empty());
 
     ClickActive();
     EXPECT_TRUE(o.AudioPlaying());
-    EXPECT_EQ(log->Plays, 1);
+    EXPECT_EQ(sound->plays.size(), 1u);
 
     // Another connector leaves the sound playing.
     ClickConnector(Io);
     EXPECT_TRUE(o.AudioPlaying());
 
     ClickConnector(Audio); // Active still checked: plays again
-    EXPECT_EQ(log->Plays, 2);
-    const int stops = log->Stops;
+    EXPECT_EQ(sound->plays.size(), 2u);
+    const int stops = sound->stops;
     ClickActive();
     EXPECT_FALSE(o.AudioPlaying());
-    EXPECT_GT(log->Stops, stops);
+    EXPECT_GT(sound->stops, stops);
 }
 
 TEST_F(InterfacesTest, ParallelPortTogglesByMask)

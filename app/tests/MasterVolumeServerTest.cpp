@@ -1,13 +1,12 @@
 // The amplitude on a real sound server: a private PulseAudio server with a
 // null sink, its volume read back with pactl. Skipped where pulseaudio is
 // not installed.
-#include "FakePorts.h"
-#include "ProcessRunner.h"
 #include "ScriptedDialogs.h"
-#include "TempFolder.h"
 #include "app/model/Instrument.h"
 #include "app/startup/Startup.h"
 #include "platform/MasterVolume.h"
+#include "testsupport/FakeSoundDevice.h"
+#include "testsupport/ProcessRunner.h"
 #include "testsupport/PulseServer.h"
 
 #include <QtTest/QTest>
@@ -32,23 +31,22 @@ class MasterVolumeServerTest : public ::testing::Test
     // The program run as a user of that server would.
     std::optional<int> Ondrix(const std::vector<std::string>& args)
     {
-        std::map<std::string, std::string> env;
+        testsupport::Environment env;
         for (const char* name : {"PATH", "HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME", "XDG_RUNTIME_DIR",
                                  "PULSE_SERVER", "ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
             if (const char* value = std::getenv(name)) env[name] = value;
-        return RunToEnd(ONDRIX_BIN, args, env, output.Path());
+        return testsupport::RunProcess(ONDRIX_BIN, args, env).exitCode;
     }
 
     PulseServer server;
-    TTempFolder output;
 };
 
 TEST_F(MasterVolumeServerTest, TheAmplitudeIsTheServersVolume)
 {
-    auto log = std::make_shared<TPortLog>();
     auto dialogs = std::make_shared<TScriptedDialogs>();
     TOndrixServices services;
-    services.SoundDevice = std::make_shared<TFakeSoundDevice>(log);
+    services.SoundDevice =
+        std::make_shared<testsupport::FakeSoundDevice>(testsupport::FakeSoundDevice::kFullVolume);
     services.MasterVolume = platform::PulseMasterVolume();
     services.Dialogs = dialogs;
     {

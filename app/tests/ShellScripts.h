@@ -1,34 +1,33 @@
 #pragma once
 
-#include "ProcessRunner.h"
+#include "testsupport/ProcessRunner.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <map>
 #include <string>
 
 namespace ondrix::app::testing {
 
 // The environment a script is run with: enough to find sh and the programs.
-inline std::map<std::string, std::string> ScriptEnvironment()
+inline testsupport::Environment ScriptEnvironment()
 {
     return {{"PATH", "/usr/bin:/bin"}};
 }
 
 // Checks a script as sh parses it and as shellcheck judges it (from Debian's
 // shellcheck package, which scripts/setup installs).
-inline void ExpectValidShell(const std::filesystem::path& script, const std::filesystem::path& outputDir)
+inline void ExpectValidShell(const std::filesystem::path& script)
 {
-    std::string output;
-    EXPECT_EQ(RunToEnd("/bin/sh", {"-n", script.string()}, ScriptEnvironment(), outputDir), 0);
+    EXPECT_EQ(testsupport::RunProcess("/bin/sh", {"-n", script.string()}, ScriptEnvironment()).exitCode, 0);
     const std::filesystem::path shellcheck = "/usr/bin/shellcheck";
     if (!std::filesystem::exists(shellcheck)) {
         ADD_FAILURE() << "shellcheck is not installed (scripts/setup installs it)";
         return;
     }
-    EXPECT_EQ(RunToEnd(shellcheck.string(), {script.string()}, ScriptEnvironment(), outputDir, &output), 0)
-        << output;
+    const testsupport::ProcessResult checked =
+        testsupport::RunProcess(shellcheck.string(), {script.string()}, ScriptEnvironment());
+    EXPECT_EQ(checked.exitCode, 0) << checked.out;
 }
 
 // As above for a script's text, written to `dir`.
@@ -36,7 +35,7 @@ inline void ExpectValidShellText(const std::string& text, const std::filesystem:
 {
     const std::filesystem::path script = dir / "check.sh";
     std::ofstream(script, std::ios::binary) << text;
-    ExpectValidShell(script, dir);
+    ExpectValidShell(script);
 }
 
 } // namespace ondrix::app::testing

@@ -52,7 +52,7 @@ TEST_F(StartupTest, WithoutSwitchesEverythingHasItsDefault)
     EXPECT_FALSE(startup->HidePending());
     EXPECT_EQ(o.InterfaceNames(),
               (std::array<std::string, 5>{"NULL", "Audio", "I/O(0378)", "DTR(COM1)", "RTS(COM1)"}));
-    EXPECT_EQ(log->Plays, 0);
+    EXPECT_TRUE(sound->plays.empty());
     EXPECT_TRUE(std::filesystem::is_directory(settingsDir));
     EXPECT_TRUE(startup->SettingsKey().has_value());
     EXPECT_TRUE(startup->AtomTableKey());
@@ -116,12 +116,12 @@ TEST_F(StartupTest, WaveformFlagsLastInTableOrderWinsAndStartTheTone)
         {{"/square", "/triangle", "/noise"}, tgTriangle},
     };
     for (const Case& c : cases) {
-        const int playsBefore = log->Plays;
+        const std::size_t playsBefore = sound->plays.size();
         TInstrument& o = Start(c.items);
         EXPECT_EQ(o.ToneGen1.Waveform(), c.wave);
         EXPECT_EQ(o.SelectedInterface(), Audio);
         EXPECT_TRUE(o.AudioPlaying());
-        EXPECT_EQ(log->Plays, playsBefore + 1);
+        EXPECT_EQ(sound->plays.size(), playsBefore + 1);
     }
 }
 
@@ -130,7 +130,7 @@ TEST_F(StartupTest, RecordWritesThePlayedToneWithoutADialog)
     const auto wav = folder.Path() / "tone.wav";
     TInstrument& o = Start({"/square", "/audiofreq=1000", "/duration=50", "/record=" + wav.string()});
     EXPECT_EQ(Shown(), "");
-    EXPECT_EQ(FileBytes(wav), sound->LastImage);
+    EXPECT_EQ(FileBytes(wav), sound->plays.back().image);
     EXPECT_EQ(FileBytes(wav).size(), o.ToneGen1.WaveImageSize());
     EXPECT_TRUE(dialogs->Asked().empty());
 }
@@ -266,7 +266,7 @@ TEST_F(StartupTest, UsageTextThenShutdownWithExitCodeZero)
     EXPECT_EQ(startup->ExitCode(), 0);
     EXPECT_EQ(endedWith, std::vector<int>{0});
     // Nothing after the usage text ran, and the shutdown did.
-    EXPECT_EQ(log->Plays, 0);
+    EXPECT_TRUE(sound->plays.empty());
     EXPECT_TRUE(log->Opened.empty());
     EXPECT_EQ(o.CloseVolume(), 255);
     EXPECT_FALSE(o.IoPortLoaded());

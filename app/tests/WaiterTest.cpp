@@ -1,7 +1,7 @@
 // The automatic-quit waiter and the atom clean-up on a real atom table and
 // volatile store in a temporary folder, with real threads.
 #include "app/startup/Waiter.h"
-#include "TempFolder.h"
+#include "testsupport/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include "app/startup/AtomBook.h"
@@ -15,7 +15,7 @@ namespace {
 class WaiterTest : public ::testing::Test
 {
   protected:
-    TTempFolder folder;
+    testsupport::TempFolder folder;
     std::shared_ptr<platform::GlobalAtoms> atoms =
         std::make_shared<platform::GlobalAtoms>(folder.Path() / "atoms");
     std::shared_ptr<platform::VolatileValues> book =
@@ -88,7 +88,7 @@ TEST_F(WaiterTest, ManyWaitersAtOnceLoseNoBooking)
 
 TEST(AtomBookTest, EachBookingDeletesItsAtomOnce)
 {
-    TTempFolder folder;
+    testsupport::TempFolder folder;
     platform::GlobalAtoms atoms(folder.Path() / "atoms");
     platform::VolatileValues book(folder.Path() / "AtomTable");
     const std::uint16_t shared = atoms.Add("shared");

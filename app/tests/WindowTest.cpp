@@ -207,9 +207,9 @@ TEST_F(WindowTest, KeysAreTakenInUpperCaseAndEveryKeyIsConsumed)
     EXPECT_EQ(instrument->ToneGen1.Waveform(), tonegen::tgTriangle);
     Type("~");
     EXPECT_EQ(instrument->ToneGen1.Waveform(), tonegen::tgSine);
-    const int plays = log->Plays;
+    const std::size_t plays = sound->plays.size();
     Type("%x");
-    EXPECT_EQ(log->Plays, plays);
+    EXPECT_EQ(sound->plays.size(), plays);
     EXPECT_TRUE(dialogs->Asked().empty());
 
     dialogs->AnswerSave(std::nullopt);

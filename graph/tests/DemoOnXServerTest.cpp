@@ -2,8 +2,6 @@
 // user would: right click, left drag, Shift with the left button.
 #include "testsupport/XSession.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
@@ -23,22 +21,10 @@ class DemoOnXServer : public ::testing::Test
     {
         if (!x.Start()) GTEST_SKIP() << x.WhyUnavailable().toStdString();
         ASSERT_TRUE(home.isValid());
-        environment = x.Environment();
-        environment.insert("HOME", home.path());
-        QDir(home.path()).mkpath("run");
-        QFile::setPermissions(home.filePath("run"),
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        environment.insert("XDG_RUNTIME_DIR", home.filePath("run"));
+        environment = x.Environment(home.path());
     }
 
-    void TearDown() override
-    {
-        if (demo.state() != QProcess::NotRunning) {
-            demo.terminate();
-            if (!demo.waitForFinished(3000)) demo.kill();
-            demo.waitForFinished(3000);
-        }
-    }
+    void TearDown() override { ondrix::testsupport::StopProcess(demo); }
 
     QString Xdotool(const QStringList& arguments) { return x.Xdotool(arguments); }
 

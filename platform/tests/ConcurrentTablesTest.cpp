@@ -2,8 +2,7 @@
 // under ThreadSanitizer.
 #include "platform/GlobalAtoms.h"
 #include "platform/SettingsStore.h"
-
-#include "PortsTestSupport.h"
+#include "testsupport/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +20,7 @@ constexpr int kRoundsPerThread = 25;
 
 TEST(ConcurrentGlobalAtoms, ThreadsAddingAndDeletingKeepNumbersUniqueAndCountsExact)
 {
-    test::TemporaryFolder folder;
+    testsupport::TempFolder folder;
     const std::filesystem::path dir = folder.Path() / "atoms";
     std::mutex mutex;
     std::map<std::uint16_t, std::string> owners; // number -> the only name it may carry
@@ -73,7 +72,7 @@ TEST(ConcurrentGlobalAtoms, ThreadsAddingAndDeletingKeepNumbersUniqueAndCountsEx
 
 TEST(ConcurrentVolatileValues, WritersAtOnceLoseNoValueAndNeverTearOne)
 {
-    test::TemporaryFolder folder;
+    testsupport::TempFolder folder;
     const std::filesystem::path dir = folder.Path() / "Merrow" / "Ondrix" / "AtomTable";
     std::atomic<int> failures{0};
     const std::string longData(3000, 'd');

@@ -1,6 +1,7 @@
 #include "platform/GlobalAtoms.h"
-
-#include "PortsTestSupport.h"
+#include "testsupport/ProcessRunner.h"
+#include "testsupport/ScopedEnvironment.h"
+#include "testsupport/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ namespace {
 class GlobalAtomsTest : public ::testing::Test
 {
   protected:
-    test::TemporaryFolder folder;
+    testsupport::TempFolder folder;
     std::filesystem::path tableDir = folder.Path() / "atoms";
     GlobalAtoms atoms{tableDir};
 };
@@ -175,14 +176,14 @@ TEST_F(GlobalAtomsTest, DeleteIfNamedSparesANumberGivenToAnotherName)
 TEST(GlobalAtomsDefaults, DirectoryIsOnSharedMemoryUnlessOverridden)
 {
     {
-        test::ScopedEnvironment unset("ONDRIX_ATOM_DIR", std::nullopt);
+        testsupport::ScopedEnvironment unset("ONDRIX_ATOM_DIR", std::nullopt);
         EXPECT_EQ(GlobalAtoms::DefaultDirectory(), "/dev/shm/ondrix-atoms");
     }
     {
-        test::ScopedEnvironment relative("ONDRIX_ATOM_DIR", "relative/dir");
+        testsupport::ScopedEnvironment relative("ONDRIX_ATOM_DIR", "relative/dir");
         EXPECT_EQ(GlobalAtoms::DefaultDirectory(), "/dev/shm/ondrix-atoms");
     }
-    test::ScopedEnvironment set("ONDRIX_ATOM_DIR", "/tmp/somewhere");
+    testsupport::ScopedEnvironment set("ONDRIX_ATOM_DIR", "/tmp/somewhere");
     EXPECT_EQ(GlobalAtoms::DefaultDirectory(), "/tmp/somewhere");
 }
 
@@ -190,19 +191,19 @@ TEST_F(GlobalAtomsTest, ProcessesAddingAtOnceNeverShareANumber)
 {
     // Separate processes of the command-line tool race for numbers and references.
     constexpr int kProcesses = 12;
-    const std::vector<std::string> environment{"ONDRIX_ATOM_DIR=" + tableDir.string()};
-    std::vector<std::unique_ptr<test::ChildProcess>> children;
+    const testsupport::Environment environment =
+        testsupport::InheritedEnvironment({{"ONDRIX_ATOM_DIR", tableDir.string()}});
+    std::vector<std::unique_ptr<testsupport::Process>> children;
     for (int i = 0; i < kProcesses; ++i) {
         const std::string name = i % 2 == 0 ? "distinct " + std::to_string(i) : "common";
-        children.push_back(std::make_unique<test::ChildProcess>(
+        children.push_back(std::make_unique<testsupport::Process>(
             ONDRIX_ATOM_BIN, std::vector<std::string>{"add", name}, environment));
     }
     std::set<std::string> distinctNumbers;
     std::set<std::string> commonNumbers;
     for (int i = 0; i < kProcesses; ++i) {
-        const test::ProcessResult result = children[i]->Wait();
-        ASSERT_EQ(result.exitCode, 0) << result.err;
-        (i % 2 == 0 ? distinctNumbers : commonNumbers).insert(result.out);
+        ASSERT_EQ(children[i]->Wait(), 0) << children[i]->Errors();
+        (i % 2 == 0 ? distinctNumbers : commonNumbers).insert(children[i]->Output());
     }
     EXPECT_EQ(distinctNumbers.size(), kProcesses / 2u);
     ASSERT_EQ(commonNumbers.size(), 1u);

@@ -1,36 +1,16 @@
 #include "platform/MasterVolume.h"
 #include "testsupport/PulseServer.h"
+#include "testsupport/ScopedEnvironment.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
 
 using ondrix::platform::PulseMasterVolume;
 using ondrix::testsupport::PulseServer;
+using ondrix::testsupport::ScopedEnvironment;
 
 namespace {
-
-// Points libpulse at a socket where no server listens, for as long as it lives.
-class NoServer
-{
-  public:
-    NoServer()
-    {
-        if (const char* value = std::getenv("PULSE_SERVER")) saved_ = value;
-        setenv("PULSE_SERVER", "unix:/nonexistent/ondrix-no-server", 1);
-    }
-    ~NoServer()
-    {
-        if (saved_)
-            setenv("PULSE_SERVER", saved_->c_str(), 1);
-        else
-            unsetenv("PULSE_SERVER");
-    }
-
-  private:
-    std::optional<std::string> saved_;
-};
 
 std::string SinkVolumeText(const PulseServer& server)
 {
@@ -43,7 +23,8 @@ std::string SinkVolumeText(const PulseServer& server)
 
 TEST(PulseMasterVolume, WithoutAServerReadingAndSettingFail)
 {
-    NoServer noServer;
+    // libpulse pointed at a socket where no server listens.
+    const ScopedEnvironment noServer("PULSE_SERVER", "unix:/nonexistent/ondrix-no-server");
     auto volume = PulseMasterVolume();
     EXPECT_EQ(volume->GetPercent(), std::nullopt);
     EXPECT_FALSE(volume->SetPercent(40));

@@ -1,8 +1,7 @@
 #include "platform/IoPort.h"
 #include "platform/SerialLine.h"
 #include "platform/SystemError.h"
-
-#include "PortsTestSupport.h"
+#include "testsupport/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +55,7 @@ TEST(OpenSerialLine, MissingDevicesAndNonSerialFilesAreSystemErrors)
     ExpectOpenFails("ondrix-no-such-tty", ENOENT);
     EXPECT_EQ(SystemErrorText(ENOENT), "No such file or directory");
 
-    test::TemporaryFolder folder;
+    testsupport::TempFolder folder;
     const std::filesystem::path plain = folder.Path() / "plain";
     std::ofstream(plain) << "not a device";
     ExpectOpenFails(plain.string(), ENOTTY);
@@ -99,7 +98,7 @@ TEST(IoPort, MissingDeviceMakesEveryWriteFailWithTheLibraryMessage)
 
 TEST(IoPort, WritesTheLowByteAtTheAddressOffset)
 {
-    test::TemporaryFolder folder;
+    testsupport::TempFolder folder;
     const std::filesystem::path device = folder.Path() / "port";
     std::ofstream(device) << std::string(1024, '\x11');
     {

@@ -11,6 +11,8 @@
 
 #include "SoundTestImages.h"
 #include "testsupport/PulseServer.h"
+#include "testsupport/ScopedEnvironment.h"
+#include "testsupport/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -355,28 +357,12 @@ TEST(SoundDeviceReconnectTest, AfterTheServerIsRestartedTheDevicePlaysAgain)
 // allowed to start a server of its own.
 TEST(SoundDeviceFallbackTest, WithoutAServerASilentDeviceStandsInAndSaysSoOnce)
 {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "ondrix-no-pulse-XXXXXX";
-    std::string pattern = folder.string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    struct Restore
-    {
-        std::vector<std::pair<const char*, std::optional<std::string>>> saved;
-        void Set(const char* name, const std::string& value)
-        {
-            const char* old = std::getenv(name);
-            saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-            setenv(name, value.c_str(), 1);
-        }
-        ~Restore()
-        {
-            for (auto& [name, value] : saved)
-                value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-        }
-    } environment;
-    environment.Set("HOME", pattern);
-    environment.Set("XDG_RUNTIME_DIR", pattern);
-    environment.Set("XDG_CONFIG_HOME", pattern);
-    environment.Set("PULSE_SERVER", "unix:" + pattern + "/pulse/native");
+    const testsupport::TempFolder folder;
+    const std::string pattern = folder.Path().string();
+    const testsupport::ScopedEnvironment home("HOME", pattern);
+    const testsupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", pattern);
+    const testsupport::ScopedEnvironment config("XDG_CONFIG_HOME", pattern);
+    const testsupport::ScopedEnvironment server("PULSE_SERVER", "unix:" + pattern + "/pulse/native");
 
     std::FILE* warnings = std::tmpfile();
     ASSERT_NE(warnings, nullptr);
@@ -399,29 +385,25 @@ TEST(SoundDeviceFallbackTest, WithoutAServerASilentDeviceStandsInAndSaysSoOnce)
     EXPECT_TRUE(device->SetVolume(0x1234'5678u));
     EXPECT_TRUE(device->GetVolume(word));
     EXPECT_EQ(word, 0x1234'5678u);
-    std::filesystem::remove_all(pattern);
 }
 
 TEST(PulseServerAddress, MissingHomeIsNeverCreatedByTheServerSearch)
 {
-    char pattern[] = "/tmp/ondrix-no-home-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string home = std::string(pattern) + "/nonexistent/home";
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
-    for (const char* name : {"HOME", "XDG_RUNTIME_DIR", "PULSE_SERVER", "PULSE_RUNTIME_PATH"}) {
-        const char* old = std::getenv(name);
-        saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        unsetenv(name);
+    const testsupport::TempFolder folder;
+    const testsupport::ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", std::nullopt);
+    const testsupport::ScopedEnvironment noServer("PULSE_SERVER", std::nullopt);
+    const testsupport::ScopedEnvironment noRuntimePath("PULSE_RUNTIME_PATH", std::nullopt);
+    decltype(PulseSoundDevice::Connect(500ms)) device;
+    bool homeMade = false;
+    {
+        const testsupport::ScopedEnvironment missingHome("HOME",
+                                                         (folder.Path() / "nonexistent" / "home").string());
+        EXPECT_STREQ(PulseServerAddress(), "unix:/var/run/pulse/native");
+        device = PulseSoundDevice::Connect(500ms);
+        homeMade = std::filesystem::exists(folder.Path() / "nonexistent");
     }
-    setenv("HOME", home.c_str(), 1);
-    EXPECT_STREQ(PulseServerAddress(), "unix:/var/run/pulse/native");
-    const auto device = PulseSoundDevice::Connect(500ms);
-    const bool homeMade = std::filesystem::exists(std::string(pattern) + "/nonexistent");
-    setenv("HOME", pattern, 1);
+    const testsupport::ScopedEnvironment existingHome("HOME", folder.Path().string());
     EXPECT_EQ(PulseServerAddress(), nullptr); // an existing home: the library's own search
-    for (auto& [name, value] : saved)
-        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
-    std::filesystem::remove_all(pattern);
     EXPECT_EQ(device, nullptr);
     EXPECT_FALSE(homeMade);
 }

@@ -1,8 +1,7 @@
 // The safe write on every kind of path a user may name: files, links, devices,
 // FIFOs, sockets, read-only files and the longest names.
 #include "platform/SafeWrite.h"
-
-#include "PortsTestSupport.h"
+#include "testsupport/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +34,7 @@ class SafeWrite : public ::testing::Test
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
     }
 
-    test::TemporaryFolder folder;
+    testsupport::TempFolder folder;
     fs::path dir = folder.Path();
 };
 

@@ -1,6 +1,6 @@
 #include "platform/SettingsStore.h"
-
-#include "PortsTestSupport.h"
+#include "testsupport/ScopedEnvironment.h"
+#include "testsupport/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,10 +21,10 @@ mode_t ModeOf(const std::filesystem::path& path)
 
 TEST(SettingsDirectory, FollowsXdgConfigHomeThenHome)
 {
-    test::TemporaryFolder folder;
-    test::ScopedEnvironment home("HOME", folder.Path().string());
+    testsupport::TempFolder folder;
+    testsupport::ScopedEnvironment home("HOME", folder.Path().string());
     {
-        test::ScopedEnvironment config("XDG_CONFIG_HOME", (folder.Path() / "cfg").string());
+        testsupport::ScopedEnvironment config("XDG_CONFIG_HOME", (folder.Path() / "cfg").string());
         EXPECT_FALSE(EnsureSettingsDirectory()); // the configuration folder must exist
         EXPECT_FALSE(std::filesystem::exists(folder.Path() / "cfg"));
         std::filesystem::create_directory(folder.Path() / "cfg");
@@ -35,18 +35,18 @@ TEST(SettingsDirectory, FollowsXdgConfigHomeThenHome)
         EXPECT_TRUE(EnsureSettingsDirectory()); // existing is fine
     }
     {
-        test::ScopedEnvironment config("XDG_CONFIG_HOME", std::nullopt);
+        testsupport::ScopedEnvironment config("XDG_CONFIG_HOME", std::nullopt);
         EXPECT_EQ(SettingsDirectory(), folder.Path() / ".config" / "Merrow" / "Ondrix");
     }
-    test::ScopedEnvironment relative("XDG_CONFIG_HOME", "not/absolute");
+    testsupport::ScopedEnvironment relative("XDG_CONFIG_HOME", "not/absolute");
     EXPECT_EQ(SettingsDirectory(), folder.Path() / ".config" / "Merrow" / "Ondrix");
 
     // ~/.config is made in an existing home, but no home is made.
     {
-        test::ScopedEnvironment config("XDG_CONFIG_HOME", std::nullopt);
+        testsupport::ScopedEnvironment config("XDG_CONFIG_HOME", std::nullopt);
         ASSERT_TRUE(EnsureSettingsDirectory());
         EXPECT_TRUE(std::filesystem::is_directory(folder.Path() / ".config" / "Merrow" / "Ondrix"));
-        test::ScopedEnvironment missingHome("HOME", (folder.Path() / "nonexistent" / "home").string());
+        testsupport::ScopedEnvironment missingHome("HOME", (folder.Path() / "nonexistent" / "home").string());
         EXPECT_FALSE(EnsureSettingsDirectory());
         EXPECT_FALSE(std::filesystem::exists(folder.Path() / "nonexistent"));
         std::filesystem::remove_all(folder.Path() / ".config");
@@ -60,23 +60,23 @@ TEST(SettingsDirectory, FollowsXdgConfigHomeThenHome)
 TEST(VolatileValuesLocation, RuntimeFolderOrPerUserSharedMemory)
 {
     {
-        test::ScopedEnvironment runtime("XDG_RUNTIME_DIR", "/run/user/1234");
+        testsupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", "/run/user/1234");
         EXPECT_EQ(VolatileValues::DefaultAtomTableDirectory(), "/run/user/1234/Merrow/Ondrix/AtomTable");
     }
     const std::filesystem::path perUser =
         "/dev/shm/ondrix-" + std::to_string(::getuid()) + "/Merrow/Ondrix/AtomTable";
     {
-        test::ScopedEnvironment runtime("XDG_RUNTIME_DIR", std::nullopt);
+        testsupport::ScopedEnvironment runtime("XDG_RUNTIME_DIR", std::nullopt);
         EXPECT_EQ(VolatileValues::DefaultAtomTableDirectory(), perUser);
     }
-    test::ScopedEnvironment relative("XDG_RUNTIME_DIR", "relative");
+    testsupport::ScopedEnvironment relative("XDG_RUNTIME_DIR", "relative");
     EXPECT_EQ(VolatileValues::DefaultAtomTableDirectory(), perUser);
 }
 
 class VolatileValuesTest : public ::testing::Test
 {
   protected:
-    test::TemporaryFolder folder;
+    testsupport::TempFolder folder;
     std::filesystem::path dir = folder.Path() / "run" / "Merrow" / "Ondrix" / "AtomTable";
     VolatileValues values{dir};
 };
@@ -168,7 +168,7 @@ class PlantedRuntimeFolder : public ::testing::Test
         return why;
     }
 
-    test::TemporaryFolder folder;
+    testsupport::TempFolder folder;
     std::filesystem::path shared = folder.Path();
     std::filesystem::path planted = shared / ("ondrix-" + std::to_string(::getuid()));
 };

@@ -1,6 +1,6 @@
 // Continuous mode: the loop image and its seam, and what the component asks
 // of its sound device while the mode is on and when it is turned off.
-#include "FakeSoundDevice.h"
+#include "testsupport/FakeSoundDevice.h"
 #include "tonegen/Synthesis.h"
 #include "tonegen/ToneGen.h"
 #include "tonegen/WaveHeader.h"
@@ -17,7 +17,7 @@ namespace ondrix::tonegen {
 namespace {
 
 using platform::PlayMode;
-using testing::FakeSoundDevice;
+using testsupport::FakeSoundDevice;
 
 // The left (or only) channel of PCM data as signed values; a right channel
 // must equal it.

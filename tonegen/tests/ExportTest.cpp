@@ -1,6 +1,7 @@
 // ExportFile: the written file read back by libsndfile, and failures that must
 // leave an existing file as it was.
 #include "platform/SoundDevice.h"
+#include "testsupport/TempFolder.h"
 #include "tonegen/ToneGen.h"
 
 #include <gtest/gtest.h>
@@ -23,21 +24,14 @@ namespace fs = std::filesystem;
 class Export : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/ondrix-export-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     static std::vector<char> ReadAll(const fs::path& path)
     {
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    fs::path dir;
+    testsupport::TempFolder folder;
+    fs::path dir = folder.Path();
     TToneGen tone{platform::SilentSoundDevice()};
 };
 

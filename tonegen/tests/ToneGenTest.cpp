@@ -1,7 +1,7 @@
 // Properties, flags, playback and device volume of the component, through a
 // fake sound device that records every call.
 #include "tonegen/ToneGen.h"
-#include "FakeSoundDevice.h"
+#include "testsupport/FakeSoundDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@ namespace ondrix::tonegen {
 namespace {
 
 using platform::PlayMode;
-using testing::FakeSoundDevice;
+using testsupport::FakeSoundDevice;
 
 class ToneGenWithFake : public ::testing::Test
 {

@@ -2,6 +2,7 @@
 // recorded from the sink's monitor: made by ondrix-tone --play and --loop,
 // and a continuous one played by the component itself.
 #include "platform/PulseSoundDevice.h"
+#include "testsupport/ProcessRunner.h"
 #include "testsupport/PulseServer.h"
 #include "tonegen/ToneGen.h"
 
@@ -14,11 +15,9 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <future>
 #include <iterator>
 #include <optional>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -26,6 +25,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using ondrix::testsupport::FindTone;
+using ondrix::testsupport::Process;
 using ondrix::testsupport::PulseServer;
 using ondrix::testsupport::Recording;
 
@@ -59,12 +59,18 @@ class TonePlayback : public testing::Test
         return recording;
     }
 
-    // Runs a shell command while recording; it must exit with 0.
-    Recording RecordCommand(const std::string& command)
+    // Runs ondrix-tone while recording, interrupted as Ctrl+C would after
+    // `interruptAfter` when given; it must exit with 0.
+    Recording RecordTone(const std::vector<std::string>& arguments,
+                         std::optional<std::chrono::milliseconds> interruptAfter = std::nullopt)
     {
         return Record([&] {
-            const int status = std::system(command.c_str());
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+            Process tone(ONDRIX_TONE_BIN, arguments);
+            if (interruptAfter) {
+                std::this_thread::sleep_for(*interruptAfter);
+                ::kill(tone.Pid(), SIGINT);
+            }
+            EXPECT_EQ(tone.Wait(), 0) << tone.Errors();
         });
     }
 
@@ -73,8 +79,7 @@ class TonePlayback : public testing::Test
 
 TEST_F(TonePlayback, PlaysTheWholeToneAtItsFrequency)
 {
-    const Recording recording =
-        RecordCommand(std::string(ONDRIX_TONE_BIN) + " --freq 1000 --duration 500 --play </dev/null");
+    const Recording recording = RecordTone({"--freq", "1000", "--duration", "500", "--play"});
     const auto left = FindTone(recording, 0);
     const auto right = FindTone(recording, 1);
     ASSERT_TRUE(left && right) << "nothing heard";
@@ -88,9 +93,7 @@ TEST_F(TonePlayback, PlaysTheWholeToneAtItsFrequency)
 
 TEST_F(TonePlayback, LoopPlaysUntilInterrupted)
 {
-    const Recording recording =
-        RecordCommand("sh -c '" + std::string(ONDRIX_TONE_BIN) +
-                      " --loop --freq 1000 </dev/null & sleep 1.5; kill -INT $!; wait $!'");
+    const Recording recording = RecordTone({"--loop", "--freq", "1000"}, 1500ms);
     const auto tone = FindTone(recording, 0);
     ASSERT_TRUE(tone) << "nothing heard";
     EXPECT_NEAR(tone->frequencyHz, 1000.0, 2.0);
@@ -174,22 +177,14 @@ struct PlayRun
 // half a second into it.
 PlayRun PlayWhile(int ms, const std::function<void()>& meanwhile)
 {
-    char pattern[] = "/tmp/ondrix-play-XXXXXX";
-    const int fd = ::mkstemp(pattern);
-    ::close(fd);
-    const std::string command = std::string(ONDRIX_TONE_BIN) + " --duration " + std::to_string(ms) +
-                                " --play </dev/null 2>" + pattern;
     const auto start = std::chrono::steady_clock::now();
-    auto player = std::async(std::launch::async, [&] { return std::system(command.c_str()); });
+    Process player(ONDRIX_TONE_BIN, {"--duration", std::to_string(ms), "--play"});
     std::this_thread::sleep_for(500ms);
     meanwhile();
-    const int status = player.get();
     PlayRun run;
+    run.exitCode = player.Wait().value_or(-1);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(pattern);
-    run.err.assign(std::istreambuf_iterator<char>(in), {});
-    std::filesystem::remove(pattern);
+    run.err = player.Errors();
     return run;
 }
 

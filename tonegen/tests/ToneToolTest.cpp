@@ -1,45 +1,37 @@
 // ondrix-tone run as a process: options, messages, exit codes and the files it writes.
+#include "testsupport/ProcessRunner.h"
+#include "testsupport/TempFolder.h"
+
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <vector>
 
+namespace ondrix {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun
-{
-    int exitCode;
-    std::string out;
-    std::string err;
-};
+using testsupport::ProcessResult;
 
 class ToneTool : public ::testing::Test
 {
   protected:
-    void SetUp() override
+    // Runs ondrix-tone with these space-separated arguments.
+    ProcessResult Tone(const std::string& args, const testsupport::Environment& changes = {}) const
     {
-        char pattern[] = "/tmp/ondrix-tone-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    ToolRun Tone(const std::string& args, const std::string& environment = "") const
-    {
-        const std::string command = environment + " " + std::string(ONDRIX_TONE_BIN) + " " + args + " >" +
-                                    (dir / "stdout").string() + " 2>" + (dir / "stderr").string() +
-                                    " </dev/null";
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Read(dir / "stdout"), Read(dir / "stderr")};
+        std::vector<std::string> arguments;
+        std::istringstream words(args);
+        for (std::string word; words >> word;)
+            arguments.push_back(word);
+        return testsupport::RunProcess(ONDRIX_TONE_BIN, arguments,
+                                       testsupport::InheritedEnvironment(changes));
     }
 
     std::string Wav(const std::string& name) const { return (dir / name).string(); }
@@ -50,12 +42,13 @@ class ToneTool : public ::testing::Test
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
-    fs::path dir;
+    testsupport::TempFolder folder;
+    fs::path dir = folder.Path();
 };
 
 TEST_F(ToneTool, HelpListsEveryOption)
 {
-    const ToolRun run = Tone("--help");
+    const ProcessResult run = Tone("--help");
     EXPECT_EQ(run.exitCode, 0);
     for (const char* option :
          {"--freq", "--note", "--duration", "--wave", "--bits", "--rate", "--stereo", "--am",
@@ -70,7 +63,7 @@ TEST_F(ToneTool, BadOptionsAndValuesExitWithTwo)
           "--bits 12 --out x.wav", "--rate 48000 --out x.wav", "--am 9:50:sine:2 --out x.wav",
           "--am 1:50:sine --out x.wav", "--am 1:50:sine:nan --out x.wav", "--envelope 1,2,3 --out x.wav",
           "--note H --out x.wav", "--stereo=1 --out x.wav", "--loop=1", ""}) {
-        const ToolRun run = Tone(args);
+        const ProcessResult run = Tone(args);
         EXPECT_EQ(run.exitCode, 2) << args;
         EXPECT_EQ(run.err.rfind("ondrix-tone: ", 0), 0u) << args << ": " << run.err;
     }
@@ -101,7 +94,7 @@ TEST_F(ToneTool, NumbersAreClampedNotWrapped)
 
 TEST_F(ToneTool, FormatOptionsReachTheFile)
 {
-    const ToolRun run =
+    const ProcessResult run =
         Tone("--wave triangle --bits 8 --rate 44100 --stereo --duration 250 --am 2:30:noise:1.5 "
              "--envelope 5,5,10,60,20 --out " +
              Wav("t.wav"));
@@ -118,8 +111,8 @@ TEST_F(ToneTool, FormatOptionsReachTheFile)
 
 TEST_F(ToneTool, PlayWithoutASoundServerFailsAfterWritingTheFile)
 {
-    const ToolRun run =
-        Tone("--play --duration 20 --out " + Wav("p.wav"), "PULSE_SERVER=unix:" + (dir / "none").string());
+    const ProcessResult run = Tone("--play --duration 20 --out " + Wav("p.wav"),
+                                   {{"PULSE_SERVER", "unix:" + (dir / "none").string()}});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_EQ(run.err.rfind("ondrix-tone: no sound server reachable", 0), 0u) << run.err;
     EXPECT_EQ(fs::file_size(Wav("p.wav")), 2u * 20 * 96 + 76);
@@ -143,10 +136,11 @@ TEST_F(ToneTool, OutputNeverReplacesWhatIsNotAFile)
     const fs::path fifo = dir / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string copy = (dir / "copy.wav").string();
-    const int status = std::system(("cat " + fifo.string() + " >" + copy + " & " + ONDRIX_TONE_BIN +
-                                    " --out " + fifo.string() + "; wait")
-                                       .c_str());
-    EXPECT_EQ(status, 0);
+    // The tool's own exit code, once the reader has taken everything.
+    const ProcessResult piped = testsupport::RunProcess(
+        "/bin/sh", {"-c", "cat \"$1\" >\"$2\" & \"$0\" --out \"$1\"; code=$?; wait; exit $code",
+                    ONDRIX_TONE_BIN, fifo.string(), copy});
+    EXPECT_EQ(piped.exitCode, 0) << piped.err;
     EXPECT_TRUE(fs::is_fifo(fifo));
     ASSERT_EQ(Tone("--out " + Wav("plain.wav")).exitCode, 0);
     EXPECT_EQ(Read(copy), Read(Wav("plain.wav")));
@@ -154,7 +148,7 @@ TEST_F(ToneTool, OutputNeverReplacesWhatIsNotAFile)
     // Devices are written in place: /dev/null stays the device (the tests run as root).
     EXPECT_EQ(Tone("--out /dev/null").exitCode, 0);
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
-    const ToolRun full = Tone("--out /dev/full");
+    const ProcessResult full = Tone("--out /dev/full");
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
     EXPECT_TRUE(fs::is_character_file("/dev/full"));
@@ -163,7 +157,7 @@ TEST_F(ToneTool, OutputNeverReplacesWhatIsNotAFile)
     const fs::path readOnly = dir / "ro.wav";
     std::ofstream(readOnly) << "keep";
     fs::permissions(readOnly, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    const ToolRun refused = Tone("--out " + readOnly.string());
+    const ProcessResult refused = Tone("--out " + readOnly.string());
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.err.find("Permission denied"), std::string::npos) << refused.err;
     EXPECT_EQ(Read(readOnly), "keep");
@@ -174,9 +168,10 @@ TEST_F(ToneTool, OutputNeverReplacesWhatIsNotAFile)
 
 TEST_F(ToneTool, FailedExportExitsWithOne)
 {
-    const ToolRun run = Tone("--out " + (dir / "missing" / "t.wav").string());
+    const ProcessResult run = Tone("--out " + (dir / "missing" / "t.wav").string());
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
 }
 
 } // namespace
+} // namespace ondrix

@@ -3,7 +3,7 @@
 // help pages switched and exported through the save dialog, a pinout shown,
 // and each window closed by a window manager's close request while the
 // program runs on.
-#include "testsupport/XClientEnvironment.h"
+#include "testsupport/XSession.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,28 +19,7 @@
 
 namespace {
 
-// A private X server; -displayfd makes it choose a free display and print it once it accepts clients.
-class XServer
-{
-  public:
-    bool Start(const QString& program)
-    {
-        process_.start(program, {"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"});
-        if (!process_.waitForStarted(5000)) return false;
-        for (int i = 0; i < 100 && !process_.canReadLine(); ++i)
-            process_.waitForReadyRead(100);
-        const QString number = QString::fromLatin1(process_.readLine()).trimmed();
-        if (number.isEmpty()) return false;
-        display_ = ":" + number;
-        return true;
-    }
-    ~XServer() { ondrix::testsupport::StopProcess(process_); }
-    const QString& Display() const { return display_; }
-
-  private:
-    QProcess process_;
-    QString display_;
-};
+using ondrix::testsupport::XSession;
 
 // What a window manager sends when the user closes a window (xdotool cannot).
 bool SendCloseRequest(const QString& display, const QString& window)
@@ -77,16 +56,14 @@ class WindowsOnXServer : public ::testing::Test
   protected:
     void SetUp() override
     {
-        const QString xvfb = QStandardPaths::findExecutable("Xvfb");
-        xdotool = QStandardPaths::findExecutable("xdotool");
         import = QStandardPaths::findExecutable("import");
         xprop = QStandardPaths::findExecutable("xprop");
-        if (xvfb.isEmpty() || xdotool.isEmpty() || import.isEmpty() || xprop.isEmpty())
+        if (!XSession::Installed() || import.isEmpty() || xprop.isEmpty())
             GTEST_SKIP()
                 << "Xvfb, xdotool, xprop or import (imagemagick) is missing; the X server test is skipped";
         ASSERT_TRUE(home.isValid());
-        ASSERT_TRUE(server.Start(xvfb)) << "Xvfb did not start";
-        environment = ondrix::testsupport::XClientEnvironment(server.Display(), home.path());
+        ASSERT_TRUE(x.Start()) << x.WhyUnavailable().toStdString();
+        environment = x.Environment(home.path());
     }
 
     void TearDown() override { ondrix::testsupport::StopProcess(demo); }
@@ -99,18 +76,10 @@ class WindowsOnXServer : public ::testing::Test
         process.waitForFinished(10000);
         return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
     }
-    QString Xdotool(const QStringList& arguments) { return Run(xdotool, arguments); }
+    QString Xdotool(const QStringList& arguments) { return x.Xdotool(arguments); }
 
     // The visible window with this exact title, waiting up to five seconds.
-    QString VisibleWindow(const QString& title)
-    {
-        for (int i = 0; i < 100; ++i) {
-            const QString found = Xdotool({"search", "--onlyvisible", "--name", "^" + title + "$"});
-            if (!found.isEmpty()) return found.section('\n', 0, 0);
-            QThread::msleep(50);
-        }
-        return {};
-    }
+    QString VisibleWindow(const QString& title) { return x.WaitForWindow("^" + title + "$", 5000); }
 
     bool WaitUntilHidden(const QString& title)
     {
@@ -156,18 +125,17 @@ class WindowsOnXServer : public ::testing::Test
 
     void CloseAndExpectHidden(const QString& window, const QString& title)
     {
-        ASSERT_TRUE(SendCloseRequest(server.Display(), window));
+        ASSERT_TRUE(SendCloseRequest(x.Display(), window));
         EXPECT_TRUE(WaitUntilHidden(title)) << title.toStdString();
         EXPECT_EQ(demo.state(), QProcess::Running)
             << "closing " << title.toStdString() << " ended the program";
         EXPECT_FALSE(VisibleWindow("Ondrix windows").isEmpty());
     }
 
-    QString xdotool;
     QString import;
     QString xprop;
     QTemporaryDir home;
-    XServer server;
+    XSession x;
     QProcessEnvironment environment;
     QProcess demo;
     QString mainWindow;
@@ -244,7 +212,7 @@ TEST_F(WindowsOnXServer, EveryWindowOpensFromTheHelpMenuWorksAndClosesToHidden)
     // Reopened, the manual still shows its page; the main window's close ends the program.
     HelpMenuEntry(0);
     EXPECT_FALSE(VisibleWindow("Brevant Help").isEmpty());
-    ASSERT_TRUE(SendCloseRequest(server.Display(), mainWindow));
+    ASSERT_TRUE(SendCloseRequest(x.Display(), mainWindow));
     EXPECT_TRUE(demo.waitForFinished(5000));
     EXPECT_EQ(demo.exitCode(), 0);
     EXPECT_FALSE(demo.readAllStandardOutput().contains("error")) << "no window reported an error";

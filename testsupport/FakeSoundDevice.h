@@ -5,9 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-namespace ondrix::tonegen::testing {
+namespace ondrix::testsupport {
 
-// Records every call the tone generator makes to its sound device.
+// A sound device that plays nothing and records every call made to it, for
+// unit tests of what the tone generator and the instrument ask of the sound.
 class FakeSoundDevice final : public platform::SoundDevice
 {
   public:
@@ -16,6 +17,12 @@ class FakeSoundDevice final : public platform::SoundDevice
         std::vector<std::uint8_t> image;
         platform::PlayMode mode;
     };
+
+    // Both channels at full volume.
+    static constexpr std::uint32_t kFullVolume = 0xFFFFFFFFu;
+
+    // The volume word the device starts with, as the system had it.
+    explicit FakeSoundDevice(std::uint32_t startVolume = 0x12345678u) : volume(startVolume) {}
 
     bool Play(const std::uint8_t* image, std::size_t size, platform::PlayMode mode) override
     {
@@ -39,10 +46,10 @@ class FakeSoundDevice final : public platform::SoundDevice
 
     std::vector<PlayCall> plays;
     int stops = 0;
-    int loopEnds = 0;
+    int loopEnds = 0; // a looping tone told to end at its loop's end
     int volumeReads = 0;
-    std::uint32_t volume = 0x12345678u;
+    std::uint32_t volume;
     std::vector<std::uint32_t> volumeWrites;
 };
 
-} // namespace ondrix::tonegen::testing
+} // namespace ondrix::testsupport
