@@ -138,7 +138,7 @@ TEST_F(StartupTest, RecordWritesThePlayedToneWithoutADialog)
 TEST_F(StartupTest, RecordWithoutAToneFailsAndEndsStartUp)
 {
     const auto wav = folder.Path() / "tone.wav";
-    TInstrument& o = Start({"/record=" + wav.string(), "/com=COM3", "/hide"});
+    Start({"/record=" + wav.string(), "/com=COM3", "/hide"});
     EXPECT_EQ(Shown(), "WAV File failed");
     EXPECT_EQ(origins.back(), "/record=" + wav.string());
     EXPECT_FALSE(std::filesystem::exists(wav));
@@ -347,7 +347,7 @@ TEST_F(StartupTest, AtomFlagDeletesBookedAtomsAndEndsWithZero)
     ASSERT_TRUE(book.Set(std::to_string(second), "second"));
     ASSERT_TRUE(book.Set("stray", "x"));
 
-    TInstrument& o = Start({"/atom", "/hide"});
+    Start({"/atom", "/hide"});
     EXPECT_EQ(startup->ExitCode(), 0);
     EXPECT_EQ(endedWith, std::vector<int>{0});
     EXPECT_EQ(atoms->Name(first), "");

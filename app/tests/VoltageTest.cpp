@@ -249,7 +249,7 @@ TEST_F(VoltageTest, CalibrationAtOneAmplitudeOnlyEndsWithAClearError)
 
 TEST_F(VoltageTest, SetAudioVoltageChoosesTheHighestAmplitudeNotAboveTheTarget)
 {
-    TInstrument& o = StartOnMaster({"/a=-4.6", "/b=0.05", "/amp=80", "/peak"});
+    StartOnMaster({"/a=-4.6", "/b=0.05", "/amp=80", "/peak"});
     const voltage::Coefficients model{-4.6, 0.05};
 
     dialogs->Answer(QString::fromStdString(Exactly(voltage::ModelVoltage(model, 37))));

@@ -79,7 +79,9 @@ TEST_F(WindowTest, EveryControlAtItsPlace)
         {"display", {64, 72, 209, 73}},
     };
     for (const auto& [name, geometry] : places) {
-        if (QWidget* control = Control(name)) EXPECT_EQ(control->geometry(), geometry) << name;
+        if (QWidget* control = Control(name)) {
+            EXPECT_EQ(control->geometry(), geometry) << name;
+        }
     }
     EXPECT_EQ(Control<QCheckBox>("active")->text(), "&Active");
     EXPECT_EQ(Control("active")->toolTip(), "Turn on or off selected Interface");
