@@ -5,15 +5,15 @@ if(ONDRIX_TESTS)
   include(GoogleTest)
 endif()
 
-# ondrix_add_test(NAME SOURCES ... LIBS ... [QT] [LABELS ...])
+# ondrix_add_test(NAME SOURCES ... LIBS ... [QT] [SERIAL] [LABELS ...])
 # Builds one GoogleTest executable and registers its cases with ctest.
 # QT: link the Qt-aware main (QApplication, offscreen platform when no display)
-# instead of gtest_main.
+# instead of gtest_main. SERIAL: its cases run alone (they time what they hear).
 function(ondrix_add_test name)
   if(NOT ONDRIX_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "QT;SERIAL" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
   if(ARG_QT)
@@ -23,6 +23,9 @@ function(ondrix_add_test name)
   endif()
   # Discovery at test time, so that building never runs a test binary.
   set(properties TIMEOUT 300)
+  if(ARG_SERIAL)
+    list(APPEND properties RUN_SERIAL TRUE)
+  endif()
   if(ARG_LABELS)
     list(APPEND properties LABELS "${ARG_LABELS}")
   endif()
