@@ -4,6 +4,7 @@
 #include "app/panel/Display.h"
 #include "app/panel/HelpWindows.h"
 #include "app/panel/TOndrix.h"
+#include "app/panel/TerminalLauncher.h"
 #include "graph/EasyGraph.h"
 
 #include <QApplication>
@@ -258,6 +259,39 @@ TEST_F(WindowTest, TheSoundTraceIsFlatWhileTheToneIsOff)
     EXPECT_EQ(parser.Value(), 1);
     ASSERT_TRUE(parser.CompileExpression("odd(3.4)+odd(2.5)"));
     EXPECT_EQ(parser.Value(), 1);
+}
+
+} // namespace
+} // namespace ondrix::app::testing
+
+namespace ondrix::app::testing {
+namespace {
+
+QString OnlyOnPath(const QString& name)
+{
+    static const QStringList installed{"gnome-terminal", "xterm"};
+    return installed.contains(name) ? "/usr/bin/" + name : QString();
+}
+
+QString NothingOnPath(const QString&)
+{
+    return {};
+}
+
+TEST(TerminalLauncher, TheUsersTerminalFirstThenACommonOneWithItsOwnCommandOption)
+{
+    const auto chosen = TerminalCommandFor("/opt/ondrix", {"/?"}, "", &OnlyOnPath);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->Program, "/usr/bin/gnome-terminal");
+    EXPECT_EQ(chosen->Arguments, (QStringList{"--", "/opt/ondrix", "/?"}));
+
+    const auto users = TerminalCommandFor("/opt/ondrix", {"/?"}, "xterm", &OnlyOnPath);
+    ASSERT_TRUE(users);
+    EXPECT_EQ(users->Program, "/usr/bin/xterm");
+    EXPECT_EQ(users->Arguments, (QStringList{"-e", "/opt/ondrix", "/?"}));
+
+    // None at all: the caller reports it in the display.
+    EXPECT_FALSE(TerminalCommandFor("/opt/ondrix", {"/?"}, "", &NothingOnPath));
 }
 
 } // namespace
