@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -264,18 +265,24 @@ Request ApplyOptions(TToneGen& tone, const std::vector<std::string_view>& args)
 }
 
 #ifdef ONDRIX_TONE_PLAYER
+// The sound server, or null with a message when none answers.
+std::shared_ptr<ondrix::platform::PulseSoundDevice> ConnectToServer()
+{
+    std::string reason;
+    auto server = ondrix::platform::PulseSoundDevice::Connect(std::chrono::milliseconds(1500), &reason);
+    if (!server)
+        std::fprintf(stderr, "ondrix-tone: no sound server reachable (%s); the tone was not played\n",
+                     reason.c_str());
+    return server;
+}
+
 // Plays the prepared tone through the sound server and waits for its end.
 // False, with a message, when there is no server or it fails or stops
 // answering during the tone.
 bool PlayToTheEnd(const TToneGen& tone)
 {
-    std::string reason;
-    const auto server = ondrix::platform::PulseSoundDevice::Connect(std::chrono::milliseconds(1500), &reason);
-    if (!server) {
-        std::fprintf(stderr, "ondrix-tone: no sound server reachable (%s); the tone was not played\n",
-                     reason.c_str());
-        return false;
-    }
+    const auto server = ConnectToServer();
+    if (!server) return false;
     if (!server->Play(tone.GetDataBuffer(), tone.WaveImageSize(), ondrix::platform::PlayMode::Sync)) {
         std::fputs("ondrix-tone: the sound server failed or stopped answering during the tone\n", stderr);
         return false;
@@ -286,13 +293,8 @@ bool PlayToTheEnd(const TToneGen& tone)
 // Plays the tone as a seamless loop until one of `endSignals` arrives.
 bool LoopUntilSignal(const std::vector<std::string_view>& args, const sigset_t& endSignals)
 {
-    std::string reason;
-    const auto server = ondrix::platform::PulseSoundDevice::Connect(std::chrono::milliseconds(1500), &reason);
-    if (!server) {
-        std::fprintf(stderr, "ondrix-tone: no sound server reachable (%s); the tone was not played\n",
-                     reason.c_str());
-        return false;
-    }
+    const auto server = ConnectToServer();
+    if (!server) return false;
     TToneGen tone(server);
     const Request request = ApplyOptions(tone, args);
     tone.SetContinuous(true);
