@@ -1,4 +1,4 @@
-// Tones played through a private PulseAudio server with a null sink,
+// Tones played through a private sound server with a null sink,
 // recorded from the sink's monitor: made by ondrix-tone --play and --loop,
 // and a continuous one played by the component itself.
 #include "platform/PulseSoundDevice.h"
