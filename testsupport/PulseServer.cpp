@@ -331,16 +331,20 @@ void PulseServer::StartPipeWire()
     // The session manager would otherwise open the machine's sound cards,
     // cameras and Bluetooth devices; the null sink is the only device here.
     // The graph runs at the rate the recordings are made at (PulseAudio's
-    // default too), so that those are not resampled on their way.
+    // default too), so that those are not resampled on their way, and in
+    // blocks of 23 ms, not of a fraction of that: small blocks leave holes in
+    // the sound on a busy machine.
     const std::string config = directory_ + "/config";
-    const std::string rate = "context.properties = { default.clock.rate = 44100 }\n";
+    const std::string graph =
+        "context.properties = { default.clock.rate = 44100 default.clock.min-quantum = 1024 }\n";
     if (!WriteTextFile(config + "/wireplumber/main.lua.d/60-ondrix-test.lua",
                        "alsa_monitor.enabled = false\nv4l2_monitor.enabled = false\n"
                        "libcamera_monitor.enabled = false\n") ||
         !WriteTextFile(config + "/wireplumber/bluetooth.lua.d/60-ondrix-test.lua",
                        "bluez_monitor.enabled = false\n") ||
-        !WriteTextFile(config + "/pipewire/pipewire.conf.d/60-ondrix-test.conf", rate) ||
-        !WriteTextFile(config + "/pipewire/pipewire-pulse.conf.d/60-ondrix-test.conf", rate)) {
+        !WriteTextFile(config + "/pipewire/pipewire.conf.d/60-ondrix-test.conf", graph) ||
+        !WriteTextFile(config + "/pipewire/pipewire-pulse.conf.d/60-ondrix-test.conf",
+                       graph + "pulse.properties = { pulse.min.quantum = 1024/44100 }\n")) {
         whyUnavailable_ = "cannot write the configuration of the server in " + config;
         return;
     }
@@ -363,8 +367,15 @@ void PulseServer::StartPipeWire()
         whyUnavailable_ = "pipewire-pulse cannot load the null sink";
         return;
     }
-    // The session manager, which links streams to the sink, tells nobody
-    // when it is ready; it must at least still run.
+    // The session manager makes the configured sink the default one (and
+    // links streams to it); until it has, a client asking for the default
+    // sink finds none.
+    const bool madeDefault = WaitForLastPart("pipewire-pulse", [] {
+        std::string info;
+        return Run({"pactl", "info"}, &info) == 0 &&
+               info.find(std::string("Default Sink: ") + SinkName() + "\n") != std::string::npos &&
+               Run({"pactl", "get-sink-volume", "@DEFAULT_SINK@"}, nullptr) == 0;
+    });
     const pid_t sessionManager = processes_[2];
     if (waitpid(sessionManager, nullptr, WNOHANG) == sessionManager) {
         processes_.erase(processes_.begin() + 2);
@@ -372,6 +383,7 @@ void PulseServer::StartPipeWire()
             "wireplumber exited at start; its log:" + LastLines(directory_ + "/wireplumber.log", 8);
         return;
     }
+    if (!madeDefault) return;
     ready_ = true;
 }
 
