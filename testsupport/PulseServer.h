@@ -76,6 +76,7 @@ class PulseServer
     // the sink runs with a small latency. Without it an idle null sink renders
     // in blocks of up to 2 s: a fresh stream is heard late and a recording of
     // the monitor loses time. Tests that record or time sounds want this.
+    // (PipeWire's null sink has no such blocks; the stream costs nothing there.)
     bool KeepSinkAwake();
 
   private:
