@@ -6,7 +6,10 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace ondrix::platform {
@@ -58,6 +61,18 @@ std::vector<std::uint8_t> StereoCopy(const WavImage& wav)
     return stereo;
 }
 
+// 8-bit samples as 16-bit ones, exactly. PipeWire's server fills a stream
+// that runs dry (as every sound does at its end, while it is played out) with
+// zero bytes, which in unsigned 8 bit is the lowest level: a full-scale click
+// after each 8-bit sound. Silence in 16 bit is zero bytes.
+std::vector<std::uint8_t> Widened(const std::vector<std::uint8_t>& eightBit)
+{
+    std::vector<std::uint8_t> wide(eightBit.size() * 2);
+    for (std::size_t i = 0; i < eightBit.size(); ++i)
+        wide[2 * i + 1] = static_cast<std::uint8_t>(eightBit[i] - 128); // the low byte stays 0
+    return wide;
+}
+
 std::int64_t Scale(std::int64_t sample, std::uint32_t level)
 {
     return sample * level / 65535;
@@ -73,9 +88,7 @@ void CopyScaled(std::uint8_t* out, const std::uint8_t* in, std::size_t bytes, Sa
         return;
     }
     switch (encoding) {
-    case SampleEncoding::Unsigned8:
-        for (std::size_t i = 0; i < bytes; ++i)
-            out[i] = static_cast<std::uint8_t>(Scale(in[i] - 128, i % 2 ? right : left) + 128);
+    case SampleEncoding::Unsigned8: // played as 16 bit (see Widened)
         break;
     case SampleEncoding::Signed16:
         for (std::size_t i = 0, n = 0; i + 2 <= bytes; i += 2, ++n) {
@@ -343,6 +356,32 @@ void PulseSoundDevice::DropContext()
     context_ = nullptr;
 }
 
+namespace {
+
+// Stops the client library's thread. The stop wakes it with one write to a
+// pipe; when that write fails (a system out of resources) the thread would
+// sleep on in its poll and the stop would wait for it for ever, so the quit
+// is repeated until the thread has gone.
+void StopMainloop(pa_threaded_mainloop* mainloop)
+{
+    std::atomic<bool> stopped{false};
+    std::thread nudger([mainloop, &stopped] {
+        while (!stopped.load()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (stopped.load()) break;
+            pa_threaded_mainloop_lock(mainloop);
+            pa_mainloop_api* api = pa_threaded_mainloop_get_api(mainloop);
+            api->quit(api, 0);
+            pa_threaded_mainloop_unlock(mainloop);
+        }
+    });
+    pa_threaded_mainloop_stop(mainloop);
+    stopped = true;
+    nudger.join();
+}
+
+} // namespace
+
 PulseSoundDevice::~PulseSoundDevice()
 {
     if (mainloop_ == nullptr) return;
@@ -350,7 +389,7 @@ PulseSoundDevice::~PulseSoundDevice()
         MainloopLock lock(mainloop_);
         DropContext();
     }
-    pa_threaded_mainloop_stop(mainloop_);
+    StopMainloop(mainloop_);
     pa_threaded_mainloop_free(mainloop_);
 }
 
@@ -358,14 +397,19 @@ bool PulseSoundDevice::Play(const std::uint8_t* image, std::size_t size, PlayMod
 {
     const std::optional<WavImage> wav = ReadWavImage(image, size);
     if (!wav || wav->channels > 2) return false;
-    const std::optional<pa_sample_format_t> format = PulseFormat(wav->encoding);
-    if (!format) return false;
     auto sound = std::make_unique<Sound>();
     sound->device = this;
     sound->frames = StereoCopy(*wav); // before taking the lock: it may be large
     sound->encoding = wav->encoding;
-    sound->sampleRate = wav->sampleRate;
     sound->frameBytes = 2 * (wav->bytesPerFrame / wav->channels);
+    if (sound->encoding == SampleEncoding::Unsigned8) {
+        sound->frames = Widened(sound->frames);
+        sound->encoding = SampleEncoding::Signed16;
+        sound->frameBytes = 4;
+    }
+    const std::optional<pa_sample_format_t> format = PulseFormat(sound->encoding);
+    if (!format) return false;
+    sound->sampleRate = wav->sampleRate;
     sound->loop = mode == PlayMode::AsyncLoop;
 
     MainloopLock lock(mainloop_);

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <signal.h>
 #include <spawn.h>
 #include <sstream>
@@ -138,6 +139,33 @@ void PutLE(std::ofstream& out, std::uint32_t value, int bytes)
         out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
+// The programs of each server; pactl and pacat talk to either.
+const std::vector<std::string> kPulseAudioPrograms{"pulseaudio", "pactl", "pacat"};
+const std::vector<std::string> kPipeWirePrograms{"pipewire",    "wireplumber", "pipewire-pulse",
+                                                 "dbus-daemon", "pactl",       "pacat"};
+
+std::string MissingPrograms(const std::vector<std::string>& programs)
+{
+    std::string missing;
+    for (const std::string& program : programs)
+        if (!FindProgram(program)) missing += (missing.empty() ? "" : ", ") + program;
+    return missing;
+}
+
+bool WriteTextFile(const std::filesystem::path& path, const std::string& text)
+{
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    std::ofstream out(path, std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out);
+}
+
+bool Exists(const std::string& path)
+{
+    return access(path.c_str(), F_OK) == 0;
+}
+
 } // namespace
 
 bool Recording::WriteWav(const std::string& path) const
@@ -189,15 +217,44 @@ void PulseServer::UnsetEnvironment(const char* name)
 
 void PulseServer::Start()
 {
-    if (!FindProgram("pulseaudio") || !FindProgram("pactl") || !FindProgram("pacat")) {
-        whyUnavailable_ = "pulseaudio, pactl or pacat is not installed (Debian packages pulseaudio and "
-                          "pulseaudio-utils); this test needs a real sound server";
+    const char* chosen = std::getenv("ONDRIX_TEST_SOUND_SERVER");
+    const std::string choice = chosen != nullptr ? chosen : "";
+    if (!choice.empty() && choice != "pulseaudio" && choice != "pipewire") {
+        whyUnavailable_ = "ONDRIX_TEST_SOUND_SERVER is '" + choice + "'; it takes pulseaudio or pipewire";
         return;
     }
+    const std::string missingForPulseAudio = MissingPrograms(kPulseAudioPrograms);
+    const std::string missingForPipeWire = MissingPrograms(kPipeWirePrograms);
+    bool usePipeWire = false;
+    if (choice.empty()) {
+        if (!missingForPulseAudio.empty() && !missingForPipeWire.empty()) {
+            whyUnavailable_ =
+                "no sound server to start: install pulseaudio, or on a PipeWire desktop pipewire, "
+                "pipewire-pulse, wireplumber and dbus-daemon (with pulseaudio-utils)";
+            return;
+        }
+        usePipeWire = !missingForPulseAudio.empty(); // PulseAudio where both are installed
+    } else {
+        usePipeWire = choice == "pipewire";
+        const std::string& missing = usePipeWire ? missingForPipeWire : missingForPulseAudio;
+        if (!missing.empty()) {
+            whyUnavailable_ = "ONDRIX_TEST_SOUND_SERVER=" + choice + " but not installed: " + missing;
+            return;
+        }
+    }
+    if (!MakePrivateFolder()) return;
+    if (usePipeWire)
+        StartPipeWire();
+    else
+        StartPulseAudio();
+}
+
+bool PulseServer::MakePrivateFolder()
+{
     char pattern[] = "/tmp/ondrix-pulse-XXXXXX";
     if (mkdtemp(pattern) == nullptr) {
         whyUnavailable_ = std::string("cannot create a temporary folder: ") + std::strerror(errno);
-        return;
+        return false;
     }
     directory_ = pattern;
     const std::string runtime = directory_ + "/run";
@@ -210,50 +267,134 @@ void PulseServer::Start()
     SetEnvironment("PULSE_SERVER", "unix:" + runtime + "/pulse/native");
     UnsetEnvironment("PULSE_SINK");
     UnsetEnvironment("PULSE_SOURCE");
+    return true;
+}
 
+bool PulseServer::SpawnPart(const std::vector<std::string>& arguments)
+{
+    const pid_t pid = Spawn(arguments, directory_ + "/" + arguments.at(0) + ".log");
+    if (pid <= 0) {
+        whyUnavailable_ = "cannot start " + arguments.at(0);
+        return false;
+    }
+    processes_.push_back(pid);
+    return true;
+}
+
+bool PulseServer::WaitForLastPart(const std::string& name, const std::function<bool()>& ready)
+{
+    const pid_t pid = processes_.back();
+    const std::string log = directory_ + "/" + name + ".log";
+    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    while (!ready()) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid) {
+            processes_.pop_back();
+            whyUnavailable_ = name + " exited at start; its log:" + LastLines(log, 8);
+            return false;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            whyUnavailable_ = name + " did not answer within 10 s; its log:" + LastLines(log, 8);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+void PulseServer::StartPulseAudio()
+{
     // -n: no default script; as root (CI) these flags keep it a per-user
     // server in the private folder. Anonymous access is safe: the socket
     // lives in a folder only this user can enter. Without rewinds the
     // monitor carries exactly what the sink plays: a rewinding sink re-mixes
     // what it had rendered ahead when a stream joins or catches up, and the
     // monitor, which has passed the old mix on, skips as much of the new.
-    const std::string log = directory_ + "/pulse.log";
-    pid_ = Spawn({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
-                  "--system=no", "--log-target=file:" + log, "-L",
-                  "module-native-protocol-unix auth-anonymous=1", "-L",
-                  std::string("module-null-sink sink_name=") + SinkName() +
-                      " sink_properties=device.description=Ondrix-Test-Null norewinds=1",
-                  "-L", "module-always-sink"});
-    if (pid_ <= 0) {
-        whyUnavailable_ = "cannot start pulseaudio";
-        pid_ = -1;
+    const std::string log = directory_ + "/pulseaudio.log";
+    if (!SpawnPart({"pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                    "--system=no", "--log-target=file:" + log, "-L",
+                    "module-native-protocol-unix auth-anonymous=1", "-L",
+                    std::string("module-null-sink sink_name=") + SinkName() +
+                        " sink_properties=device.description=Ondrix-Test-Null norewinds=1",
+                    "-L", "module-always-sink"}))
+        return;
+    if (!WaitForLastPart("pulseaudio", [] { return Run({"pactl", "info"}, nullptr) == 0; })) return;
+    Pactl({"set-default-sink", SinkName()});
+    ready_ = true;
+}
+
+void PulseServer::StartPipeWire()
+{
+    const std::string runtime = directory_ + "/run";
+    SetEnvironment("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + runtime + "/bus");
+    UnsetEnvironment("PIPEWIRE_REMOTE");
+    UnsetEnvironment("PIPEWIRE_RUNTIME_DIR");
+    // The session manager would otherwise open the machine's sound cards,
+    // cameras and Bluetooth devices; the null sink is the only device here.
+    // The graph runs at the rate the recordings are made at (PulseAudio's
+    // default too), so that those are not resampled on their way, and in
+    // blocks of 23 ms, not of a fraction of that: small blocks leave holes in
+    // the sound on a busy machine.
+    const std::string config = directory_ + "/config";
+    const std::string graph =
+        "context.properties = { default.clock.rate = 44100 default.clock.min-quantum = 1024 }\n";
+    if (!WriteTextFile(config + "/wireplumber/main.lua.d/60-ondrix-test.lua",
+                       "alsa_monitor.enabled = false\nv4l2_monitor.enabled = false\n"
+                       "libcamera_monitor.enabled = false\n") ||
+        !WriteTextFile(config + "/wireplumber/bluetooth.lua.d/60-ondrix-test.lua",
+                       "bluez_monitor.enabled = false\n") ||
+        !WriteTextFile(config + "/pipewire/pipewire.conf.d/60-ondrix-test.conf", graph) ||
+        !WriteTextFile(config + "/pipewire/pipewire-pulse.conf.d/60-ondrix-test.conf",
+                       graph + "pulse.properties = { pulse.min.quantum = 1024/44100 }\n")) {
+        whyUnavailable_ = "cannot write the configuration of the server in " + config;
         return;
     }
-    const auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
-    while (Run({"pactl", "info"}, nullptr) != 0) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            whyUnavailable_ = "pulseaudio exited at start; its log:" + LastLines(log, 8);
-            return;
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            whyUnavailable_ = "pulseaudio did not answer within 10 s; its log:" + LastLines(log, 8);
-            Terminate(pid_);
-            pid_ = -1;
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // The session manager exits without a session bus; this one is private.
+    if (!SpawnPart({"dbus-daemon", "--session", "--address=unix:path=" + runtime + "/bus", "--nofork",
+                    "--nopidfile"}) ||
+        !WaitForLastPart("dbus-daemon", [&] { return Exists(runtime + "/bus"); }))
+        return;
+    if (!SpawnPart({"pipewire"}) ||
+        !WaitForLastPart("pipewire", [&] { return Exists(runtime + "/pipewire-0"); }))
+        return;
+    if (!SpawnPart({"wireplumber"}) || !SpawnPart({"pipewire-pulse"}) ||
+        !WaitForLastPart("pipewire-pulse", [] {
+            return Run({"pactl", "info"}, nullptr) == 0;
+        }))
+        return;
+    if (!Pactl({"load-module", "module-null-sink", std::string("sink_name=") + SinkName(), "rate=44100",
+                "channels=2", "sink_properties=device.description=Ondrix-Test-Null"}) ||
+        !Pactl({"set-default-sink", SinkName()})) {
+        whyUnavailable_ = "pipewire-pulse cannot load the null sink";
+        return;
     }
-    Pactl({"set-default-sink", SinkName()});
+    // The session manager makes the configured sink the default one (and
+    // links streams to it); until it has, a client asking for the default
+    // sink finds none.
+    const bool madeDefault = WaitForLastPart("pipewire-pulse", [] {
+        std::string info;
+        return Run({"pactl", "info"}, &info) == 0 &&
+               info.find(std::string("Default Sink: ") + SinkName() + "\n") != std::string::npos &&
+               Run({"pactl", "get-sink-volume", "@DEFAULT_SINK@"}, nullptr) == 0;
+    });
+    const pid_t sessionManager = processes_[2];
+    if (waitpid(sessionManager, nullptr, WNOHANG) == sessionManager) {
+        processes_.erase(processes_.begin() + 2);
+        whyUnavailable_ =
+            "wireplumber exited at start; its log:" + LastLines(directory_ + "/wireplumber.log", 8);
+        return;
+    }
+    if (!madeDefault) return;
+    ready_ = true;
 }
 
 void PulseServer::Shutdown()
 {
     Terminate(keepAwakePid_);
     keepAwakePid_ = -1;
-    Terminate(pid_);
-    pid_ = -1;
+    ready_ = false;
+    for (auto it = processes_.rbegin(); it != processes_.rend(); ++it)
+        Terminate(*it);
+    processes_.clear();
     for (auto it = savedEnvironment_.rbegin(); it != savedEnvironment_.rend(); ++it) {
         if (it->second)
             setenv(it->first.c_str(), it->second->c_str(), 1);
@@ -271,7 +412,7 @@ bool PulseServer::Pactl(const std::vector<std::string>& arguments, std::string* 
 {
     std::vector<std::string> command{"pactl"};
     command.insert(command.end(), arguments.begin(), arguments.end());
-    return Available() && Run(command, output) == 0;
+    return !processes_.empty() && Run(command, output) == 0;
 }
 
 std::optional<int> PulseServer::SinkVolumePercent() const

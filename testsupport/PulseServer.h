@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -26,12 +27,15 @@ struct Recording
 
 class MonitorRecorder;
 
-// A private PulseAudio server with one null sink, for tests that need a real
-// sound server. The constructor starts it in a fresh temporary folder and
-// points HOME, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, XDG_STATE_HOME and
+// A private sound server with one null sink, for tests that need a real
+// sound server: PulseAudio where it is installed, otherwise (a PipeWire
+// desktop, where pulseaudio conflicts with the desktop's packages) PipeWire
+// with its PulseAudio protocol server. ONDRIX_TEST_SOUND_SERVER=pulseaudio or
+// =pipewire picks one. The constructor starts it in a fresh temporary folder
+// and points HOME, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, XDG_STATE_HOME and
 // PULSE_SERVER of this process (and so of libpulse and of every program it
-// starts) at it; the destructor stops the server by its process id, removes
-// the folder and restores the environment. One instance at a time.
+// starts) at it; the destructor stops the server's processes by their ids,
+// removes the folder and restores the environment. One instance at a time.
 //
 //   PulseServer server;
 //   if (!server.Available()) GTEST_SKIP() << server.WhyUnavailable();
@@ -43,13 +47,17 @@ class PulseServer
     PulseServer(const PulseServer&) = delete;
     PulseServer& operator=(const PulseServer&) = delete;
 
-    bool Available() const { return pid_ > 0; }
+    bool Available() const { return ready_; }
     // Why the server could not be started (empty when it runs).
     const std::string& WhyUnavailable() const { return whyUnavailable_; }
     // The null sink, which is also the default sink.
     static const char* SinkName() { return "ondrix_test_null"; }
     // The private folder the server lives in.
     const std::string& Directory() const { return directory_; }
+    // The process that serves libpulse's clients (pulseaudio or
+    // pipewire-pulse): the one to kill or freeze to see how a client takes a
+    // failing server. -1 when the server is not running.
+    pid_t ProtocolProcess() const { return ready_ ? processes_.back() : -1; }
 
     // Runs pactl with these arguments against the server; its standard output
     // goes to `output`. True when pactl exits with status 0.
@@ -68,17 +76,28 @@ class PulseServer
     // the sink runs with a small latency. Without it an idle null sink renders
     // in blocks of up to 2 s: a fresh stream is heard late and a recording of
     // the monitor loses time. Tests that record or time sounds want this.
+    // (PipeWire's null sink has no such blocks; the stream costs nothing there.)
     bool KeepSinkAwake();
 
   private:
     void Start();
+    bool MakePrivateFolder();
+    void StartPulseAudio();
+    void StartPipeWire();
+    // Starts a program of the server and keeps its id; false (and the reason
+    // set) when it cannot be started.
+    bool SpawnPart(const std::vector<std::string>& arguments);
+    // Waits until `ready` holds; false (and the reason set) when `program`,
+    // the one started last, exits first or the start takes too long.
+    bool WaitForLastPart(const std::string& program, const std::function<bool()>& ready);
     void Shutdown();
     void SetEnvironment(const char* name, const std::string& value);
     void UnsetEnvironment(const char* name);
 
     std::string directory_;
     std::string whyUnavailable_;
-    pid_t pid_ = -1;
+    std::vector<pid_t> processes_; // in the order they were started
+    bool ready_ = false;
     pid_t keepAwakePid_ = -1;
     std::vector<std::pair<std::string, std::optional<std::string>>> savedEnvironment_;
 };

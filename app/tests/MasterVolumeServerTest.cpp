@@ -1,6 +1,6 @@
-// The amplitude on a real sound server: a private PulseAudio server with a
-// null sink, its volume read back with pactl. Skipped where pulseaudio is
-// not installed.
+// The amplitude on a real sound server: a private PulseAudio (or PipeWire)
+// server with a null sink, its volume read back with pactl. Skipped where
+// neither can be started.
 #include "ScriptedDialogs.h"
 #include "app/model/Instrument.h"
 #include "app/startup/Startup.h"
@@ -23,8 +23,7 @@ class MasterVolumeServerTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        if (!server.Available())
-            GTEST_SKIP() << "no PulseAudio server for this test: " << server.WhyUnavailable();
+        if (!server.Available()) GTEST_SKIP() << "no sound server for this test: " << server.WhyUnavailable();
         ASSERT_TRUE(server.SetSinkVolumePercent(65));
     }
 

@@ -36,7 +36,7 @@ class PulseMasterVolumeOnServer : public ::testing::Test
     void SetUp() override
     {
         if (!server_.Available())
-            GTEST_SKIP() << "no PulseAudio server for this test: " << server_.WhyUnavailable();
+            GTEST_SKIP() << "no sound server for this test: " << server_.WhyUnavailable();
     }
 
     PulseServer server_;

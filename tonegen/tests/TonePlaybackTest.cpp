@@ -1,4 +1,4 @@
-// Tones played through a private PulseAudio server with a null sink,
+// Tones played through a private sound server with a null sink,
 // recorded from the sink's monitor: made by ondrix-tone --play and --loop,
 // and a continuous one played by the component itself.
 #include "platform/PulseSoundDevice.h"
@@ -152,20 +152,6 @@ TEST_F(TonePlayback, ContinuousToneHasNoSeamAndEndsAtStop)
     }
 }
 
-// The pulseaudio process of this test's private server, found by the server's
-// own folder on its command line.
-pid_t ServerProcess(const PulseServer& server)
-{
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        std::ifstream in(entry.path() / "cmdline", std::ios::binary);
-        const std::string commandLine{std::istreambuf_iterator<char>(in), {}};
-        if (commandLine.rfind("pulseaudio", 0) == 0 &&
-            commandLine.find(server.Directory()) != std::string::npos)
-            return static_cast<pid_t>(std::stol(entry.path().filename().string()));
-    }
-    return -1;
-}
-
 struct PlayRun
 {
     int exitCode = -1;
@@ -193,7 +179,7 @@ TEST(TonePlaybackFailure, ServerThatDiesOrFreezesDuringTheToneIsReported)
     {
         PulseServer server;
         if (!server.Available()) GTEST_SKIP() << server.WhyUnavailable();
-        const pid_t pid = ServerProcess(server);
+        const pid_t pid = server.ProtocolProcess();
         ASSERT_GT(pid, 0);
         const PlayRun killed = PlayWhile(3000, [pid] { ::kill(pid, SIGKILL); });
         EXPECT_EQ(killed.exitCode, 1);
@@ -203,7 +189,7 @@ TEST(TonePlaybackFailure, ServerThatDiesOrFreezesDuringTheToneIsReported)
     {
         PulseServer server;
         if (!server.Available()) GTEST_SKIP() << server.WhyUnavailable();
-        const pid_t pid = ServerProcess(server);
+        const pid_t pid = server.ProtocolProcess();
         ASSERT_GT(pid, 0);
         // Frozen: the 1 s tone is given up a few seconds after its end.
         const PlayRun frozen = PlayWhile(1000, [pid] { ::kill(pid, SIGSTOP); });
