@@ -1,7 +1,9 @@
 #include "app/model/ErrorReport.h"
 #include "app/model/Timer.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
 
 namespace ondrix::app {
 
@@ -15,25 +17,54 @@ void TTimer::Tick()
 
 namespace {
 
+// Ticks on a fixed schedule: each is due one interval after the one before,
+// not after the moment it ran, so a late tick does not delay the rest and the
+// mean rate stays the one asked for. A tick that could not run (the handler
+// was busy in a prompt, the machine was stalled) is dropped, not made up.
 class TQtTimer : public TTimer
 {
   public:
     TQtTimer(int interval, bool enabled) : TTimer(interval, enabled)
     {
-        // The port toggles and the sweep keep their spacing under load.
         timer_.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
+        timer_.setSingleShot(true);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Due(); });
+        clock_.start();
         Restart();
     }
 
   private:
     void Restart() override
     {
+        ++schedule_;
         timer_.stop();
-        if (Ticking()) timer_.start(Interval());
+        if (!Ticking()) return;
+        due_ = clock_.elapsed() + Interval();
+        Arm();
+    }
+
+    void Arm()
+    {
+        const qint64 wait = due_ - clock_.elapsed();
+        timer_.start(static_cast<int>(std::max<qint64>(wait, 0)));
+    }
+
+    void Due()
+    {
+        const unsigned schedule = schedule_;
+        // Missed ticks are skipped: the next one is the first still ahead.
+        const qint64 now = clock_.elapsed();
+        due_ += Interval();
+        if (due_ <= now) due_ += (now - due_) / Interval() * Interval() + Interval();
+        Tick();
+        // A handler that changed the timer has set its schedule already.
+        if (schedule == schedule_ && Ticking()) Arm();
     }
 
     QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 due_ = 0;
+    unsigned schedule_ = 0;
 };
 
 } // namespace
