@@ -34,28 +34,34 @@ class TQtTimer : public TTimer
     }
 
   private:
+    static constexpr qint64 kNanosecondsPerMs = 1000000;
+
+    qint64 Period() const { return Interval() * kNanosecondsPerMs; }
+
     void Restart() override
     {
         ++schedule_;
         timer_.stop();
         if (!Ticking()) return;
-        due_ = clock_.elapsed() + Interval();
+        due_ = clock_.nsecsElapsed() + Period();
         Arm();
     }
 
+    // The timer counts whole milliseconds: the wait is rounded to the nearest,
+    // so the ticks fall on the schedule on average.
     void Arm()
     {
-        const qint64 wait = due_ - clock_.elapsed();
-        timer_.start(static_cast<int>(std::max<qint64>(wait, 0)));
+        const qint64 wait = due_ - clock_.nsecsElapsed();
+        timer_.start(static_cast<int>(std::max<qint64>((wait + kNanosecondsPerMs / 2) / kNanosecondsPerMs, 0)));
     }
 
     void Due()
     {
         const unsigned schedule = schedule_;
         // Missed ticks are skipped: the next one is the first still ahead.
-        const qint64 now = clock_.elapsed();
-        due_ += Interval();
-        if (due_ <= now) due_ += (now - due_) / Interval() * Interval() + Interval();
+        const qint64 now = clock_.nsecsElapsed();
+        due_ += Period();
+        if (due_ <= now) due_ += (now - due_) / Period() * Period() + Period();
         Tick();
         // A handler that changed the timer has set its schedule already.
         if (schedule == schedule_ && Ticking()) Arm();

@@ -66,7 +66,10 @@ void TMiniPlot::Refresh(tonegen::TTGWave wave)
     range.XMin = 0;
     range.XMax = 5;
     graph_.SetVisible(range);
-    graph_.Series().Items(0).SetExpression(SoundTraceExpression(wave));
+    // Compiled again only when the waveform changed; both renders happen anyway.
+    TPoints& sound = graph_.Series().Items(0);
+    const std::string trace = SoundTraceExpression(wave);
+    if (sound.Expression() != trace) sound.SetExpression(trace);
     graph_.EndUpdate();
 }
 

@@ -13,6 +13,8 @@ QFont DisplayFont()
     QFont font = families.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::FixedFont) : QFont(families.front());
     font.setStyleHint(QFont::TypeWriter);
     font.setPixelSize(families.isEmpty() ? 10 : 12);
+    // Its outlines are whole pixels already: hinting them only costs time.
+    font.setHintingPreference(QFont::PreferNoHinting);
     return font;
 }
 
