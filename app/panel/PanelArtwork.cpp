@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 #include <map>
+#include <tuple>
 
 namespace ondrix::app {
 
@@ -24,8 +25,8 @@ QSvgRenderer& Artwork()
 // The artwork rendered at a pixel ratio, once: a render costs milliseconds.
 const QPixmap& Rendered(const QSize& size, qreal pixelRatio)
 {
-    static std::map<std::pair<int, qreal>, QPixmap> cache;
-    QPixmap& pixmap = cache[{size.width() * 100000 + size.height(), pixelRatio}];
+    static std::map<std::tuple<int, int, qreal>, QPixmap> cache;
+    QPixmap& pixmap = cache[{size.width(), size.height(), pixelRatio}];
     if (pixmap.isNull()) {
         pixmap = QPixmap(size * pixelRatio);
         pixmap.setDevicePixelRatio(pixelRatio);
@@ -58,16 +59,13 @@ void PaintPanel(QPainter& painter, const QRect& area)
 QRegion PanelShape()
 {
     if (!Artwork().isValid()) return {};
-    const QSize size = Artwork().defaultSize();
-    QImage image(size, QImage::Format_RGB32);
-    QPainter painter(&image);
-    Artwork().render(&painter);
-    painter.end();
-    QImage opaque(size, QImage::Format_ARGB32);
-    for (int y = 0; y < size.height(); ++y) {
+    // The 1x render the first paint uses anyway: the artwork is drawn once.
+    const QImage image = Rendered(Artwork().defaultSize(), 1).toImage().convertToFormat(QImage::Format_ARGB32);
+    QImage opaque(image.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         auto* out = reinterpret_cast<QRgb*>(opaque.scanLine(y));
-        for (int x = 0; x < size.width(); ++x)
+        for (int x = 0; x < image.width(); ++x)
             out[x] = IsKey(line[x]) ? 0 : 0xFF000000;
     }
     return QRegion(QBitmap::fromImage(opaque.createAlphaMask()));
